@@ -1,0 +1,40 @@
+// Joining of a slot's fragments into message bytes, the bit reader, and the
+// per-type decoders that fill the decoded message record.
+#pragma once
+#include <cstdint>
+
+#include "ais/decoded_message.h"
+#include "log/message_log.h"
+
+// Unsigned value of message bits start .. start + width - 1 (width 1 to 32),
+// first bit most significant. Bits at or beyond kPayloadAreaBytes read zero.
+uint32_t ReadBitField(const uint8_t* payload, int start, int width);
+
+// `count` characters through the six-bit text table from message bit `start`.
+void ReadBitText(const uint8_t* payload, int start, int count, char* out);
+
+// Joins fragments 1 to n (at most 5) of `fragments` bit by bit into
+// record->payload and runs the decoder of the message id. The record must be
+// cleared by the caller.
+void DecodeMessage(const FragmentSet& fragments, DecodedMessage* record);
+
+void DecodePositionReport(const uint8_t* payload, DecodedMessage* record);
+void DecodeClassBPosition(const uint8_t* payload, DecodedMessage* record);
+void DecodeBaseStation(const uint8_t* payload, DecodedMessage* record);
+void DecodeStaticVoyage(const uint8_t* payload, DecodedMessage* record);
+void DecodeAtonReport(const uint8_t* payload, DecodedMessage* record);
+void DecodeStaticDataReport(const uint8_t* payload, DecodedMessage* record);
+void DecodeAddressedBinary(const uint8_t* payload, DecodedMessage* record);
+void DecodeBroadcastBinary(const uint8_t* payload, DecodedMessage* record);
+void DecodeAcknowledge(const uint8_t* payload, DecodedMessage* record);
+
+// Every field of DecodedMessage by name, in record order, for tools that
+// print the whole record.
+enum class FieldKind : uint8_t { kU8, kU16, kU32, kChar, kText };
+struct DecodedField {
+  const char* name;
+  FieldKind kind;
+  uint16_t offset;  // offsetof in DecodedMessage
+};
+extern const DecodedField kDecodedFields[];
+extern const int kDecodedFieldCount;

@@ -1,0 +1,18 @@
+// State of the application shell that the other Win32 parts use: the main
+// window, the module instance, the one message log, and the menu check mark.
+#pragma once
+#include <windows.h>
+
+#include "log/message_log.h"
+
+extern HWND mainWindow;
+extern HINSTANCE instance;
+extern MessageLog messageLog;
+
+constexpr const char kMainWindowTitle[] = "VORNAK - Application Specific Message - Integration Client";
+
+// Sets or clears the check mark of a menu item of `window`; returns `checked`.
+BOOL SetMenuCheck(HWND window, UINT item, BOOL checked);
+
+// Invalidates the timeline's plot rectangle without erasing.
+void RepaintTimeline(HWND window);

@@ -1,0 +1,19 @@
+# Command-line tools on the core: asm-decode (Linux and Windows) and asm-sim
+# (POSIX).
+find_package(nlohmann_json 3 REQUIRED)
+if(EXISTS ${PROJECT_SOURCE_DIR}/tools/asm_decode.cpp)
+  add_executable(asm-decode ${PROJECT_SOURCE_DIR}/tools/asm_decode.cpp)
+  target_link_libraries(asm-decode PRIVATE asm_core nlohmann_json::nlohmann_json)
+endif()
+file(GLOB sim_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/asm_sim*.cpp)
+if(sim_sources)
+  add_executable(asm-sim ${sim_sources})
+  target_link_libraries(asm-sim PRIVATE asm_core Threads::Threads)
+endif()
+# Tool-level tests (scripts) live beside the tools.
+file(GLOB tool_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/tools/*.sh)
+foreach(script ${tool_tests})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME tool.${name} COMMAND bash ${script} ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
+  set_tests_properties(tool.${name} PROPERTIES LABELS tools TIMEOUT 300)
+endforeach()

@@ -1,0 +1,20 @@
+# The Win32 program, linked statically so that the .exe needs no DLL beside
+# it, and the test driver that automates it.
+enable_language(RC)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+file(GLOB win32_sources CONFIGURE_DEPENDS
+     ${PROJECT_SOURCE_DIR}/app/*_win32.cpp ${PROJECT_SOURCE_DIR}/log/*_win32.cpp
+     ${PROJECT_SOURCE_DIR}/serial/*_win32.cpp ${PROJECT_SOURCE_DIR}/views/*_win32.cpp
+     ${PROJECT_SOURCE_DIR}/transmit/*_win32.cpp ${PROJECT_SOURCE_DIR}/nmea/*_win32.cpp)
+if(win32_sources AND EXISTS ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
+  add_executable(asm-client WIN32 ${win32_sources} ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
+  target_include_directories(asm-client PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/res)
+  target_compile_definitions(asm-client PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+  target_link_libraries(asm-client PRIVATE asm_core comctl32 gdi32 user32 advapi32)
+endif()
+
+if(EXISTS ${PROJECT_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+  enable_testing()
+  add_subdirectory(${PROJECT_SOURCE_DIR}/tests/e2e ${CMAKE_BINARY_DIR}/e2e)
+endif()
