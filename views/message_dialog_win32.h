@@ -2,15 +2,14 @@
 #pragma once
 #include <windows.h>
 
-
-// Opens dialog template `templateId` modally, owned by `owner`, with the view
-// code as its initial parameter; the cells come from the decoded record.
 #include "ais/decoded_message.h"
 
 // The one decoded record the views read; filled by the click before a view
-// opens.
+// opens, read only while a view initialises.
 extern DecodedMessage decodedMessage;
 
+// Opens dialog template `templateId` modally, owned by `owner`, with the view
+// code as its initial parameter; the cells come from decodedMessage.
 INT_PTR OpenMessageView(HWND owner, int templateId, int viewCode);
 
 INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
