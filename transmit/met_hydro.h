@@ -54,5 +54,8 @@ void RefreshMetHydroReport(MetHydroReport* report, int utcDay, int utcHour, int 
 // Writes the 45-byte message into `out`; returns 45.
 int PackMetHydroPayload(const MetHydroReport* report, uint8_t* out);
 
+// "DDMM.mmm,H" and "DDDMM.mmm,H" to 1/1000 minute, negative for "S" and "W".
+// Digits are taken as their code and 15, unchecked; a shorter text is never
+// read past its zero, missing characters count as 0.
 int32_t ParseLatitudeText(const char* text);
 int32_t ParseLongitudeText(const char* text);
