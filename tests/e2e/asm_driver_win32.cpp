@@ -1,0 +1,443 @@
+// asm-driver: drives asm-client.exe from the outside as a user would, for the
+// end-to-end tests. It runs under Wine next to the client, takes a short
+// script of actions on its command line (actions separated by "--") and
+// prints exactly one line per action on stdout, so that a test can match
+// line k to action k. The first failing action prints its reason on stderr
+// and ends the run with exit code 1.
+//
+// A window is named by "main" (the client's main window, class APP) or by its
+// exact title. Texts are printed and taken as UTF-8.
+//
+// Actions that may open a modal window in the client (menu commands, button
+// clicks, timeline clicks) are posted, never sent: a sent message would wait
+// for the modal loop to end. Everything else is sent with a time-out, so a
+// client that hangs makes the driver fail instead of hang.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/asm_driver_channel.h"
+
+namespace {
+
+constexpr UINT kSendTimeoutMs = 5000;
+DWORD waitTimeoutMs = 10000;  // for every "wait until it appears" step
+
+std::string Utf8(const wchar_t* text) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(size > 0 ? size - 1 : 0, '\0');
+  if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+std::wstring Wide(const std::string& text) {
+  int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring out(size > 0 ? size - 1 : 0, L'\0');
+  if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), size);
+  return out;
+}
+
+std::string Json(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          char hex[8];
+          snprintf(hex, sizeof hex, "\\u%04x", c);
+          out += hex;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+struct Failure {
+  std::string reason;
+};
+
+[[noreturn]] void Fail(const std::string& reason) {
+  throw Failure{reason};
+}
+
+// Text of any window, also of another process's edit or static, through a
+// marshalled WM_GETTEXT that cannot hang on a busy client.
+std::string WindowText(HWND window) {
+  wchar_t buffer[4096];
+  DWORD_PTR length = 0;
+  buffer[0] = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, sizeof buffer / sizeof buffer[0], reinterpret_cast<LPARAM>(buffer),
+                           SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
+    Fail("window does not answer WM_GETTEXT");
+  buffer[sizeof buffer / sizeof buffer[0] - 1] = 0;
+  return Utf8(buffer);
+}
+
+std::string ClassName(HWND window) {
+  wchar_t name[256];
+  if (!GetClassNameW(window, name, 256)) return "";
+  return Utf8(name);
+}
+
+struct Search {
+  std::wstring title;
+  std::wstring className;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<Search*>(context);
+  if (!IsWindowVisible(window)) return TRUE;
+  wchar_t name[256];
+  if (!search->className.empty()) {
+    if (!GetClassNameW(window, name, 256) || search->className != name) return TRUE;
+  }
+  if (!search->title.empty()) {
+    wchar_t title[1024];
+    // Top-level captions are kept by the window manager side; no message needed.
+    InternalGetWindowText(window, title, 1024);
+    if (search->title != title) return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindTopLevel(const std::string& title, const std::string& className) {
+  Search search{Wide(title), Wide(className), nullptr};
+  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindMain() {
+  return FindTopLevel("", "APP");
+}
+
+// Polls until the window appears; the client may still be starting or
+// opening a dialog.
+HWND WaitFor(const std::string& spec, const std::string& className = "") {
+  DWORD start = GetTickCount();
+  for (;;) {
+    HWND window = spec == "main" ? FindMain() : FindTopLevel(spec, className);
+    if (!window && spec != "main" && className.empty()) window = FindTopLevel(spec, "#32770");
+    if (window) return window;
+    if (GetTickCount() - start > waitTimeoutMs) Fail("no window \"" + spec + "\" appeared");
+    Sleep(50);
+  }
+}
+
+HWND Control(HWND dialog, const std::string& id) {
+  HWND control = GetDlgItem(dialog, atoi(id.c_str()));
+  if (!control) Fail("no control " + id);
+  return control;
+}
+
+LRESULT SendOrFail(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result))
+    Fail("window does not answer message " + std::to_string(message));
+  return static_cast<LRESULT>(result);
+}
+
+void PostOrFail(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!PostMessageW(window, message, wParam, lParam)) Fail("cannot post to the window");
+}
+
+// Asks the hook inside the client (asm_driver_hook_win32.cpp) about a window
+// of the client's GUI thread: menus and icons cannot be read from here.
+std::string AskClient(HWND target, LONG query, UINT item = 0) {
+  static HANDLE mapping = nullptr;
+  static HANDLE ready = nullptr;
+  static DriverChannel* channel = nullptr;
+  static HOOKPROC hook = nullptr;
+  static HMODULE module = nullptr;
+  if (!channel) {
+    mapping =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DriverChannel), kDriverChannelName);
+    ready = CreateEventW(nullptr, FALSE, FALSE, kDriverReplyEventName);
+    if (!mapping || !ready) Fail("cannot make the channel to the client");
+    channel = static_cast<DriverChannel*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(DriverChannel)));
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dll(path, length);
+    dll = dll.substr(0, dll.find_last_of(L"\\/") + 1) + L"asm-driver-hook.dll";
+    module = LoadLibraryW(dll.c_str());
+    if (module)
+      hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "DriverGetMessageHook")));
+    if (!channel || !hook) Fail("cannot load asm-driver-hook.dll beside the driver");
+  }
+  DWORD thread = GetWindowThreadProcessId(target, nullptr);
+  HHOOK installed = SetWindowsHookExW(WH_GETMESSAGE, hook, module, thread);
+  if (!installed) Fail("cannot hook the client's GUI thread");
+  channel->query = query;
+  channel->target = target;
+  channel->item = item;
+  channel->reply[0] = 0;
+  ResetEvent(ready);
+  static const UINT queryMessage = RegisterWindowMessageW(kDriverQueryMessage);
+  BOOL posted = PostMessageW(target, queryMessage, 0, 0);
+  DWORD waited = posted ? WaitForSingleObject(ready, kSendTimeoutMs) : WAIT_FAILED;
+  UnhookWindowsHookEx(installed);
+  if (waited != WAIT_OBJECT_0) Fail("the client did not answer the query");
+  return channel->reply;
+}
+
+struct Children {
+  HWND parent;
+  std::vector<HWND> list;
+};
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM context) {
+  auto* children = reinterpret_cast<Children*>(context);
+  if (GetParent(window) == children->parent) children->list.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> DirectChildren(HWND parent) {
+  Children children{parent, {}};
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+  return children.list;
+}
+
+std::string MessageBoxJson(HWND box) {
+  std::string text;
+  if (HWND label = GetDlgItem(box, 0xFFFF)) text = WindowText(label);
+  std::string buttons;
+  for (HWND child : DirectChildren(box)) {
+    if (ClassName(child) != "Button" || !IsWindowVisible(child)) continue;
+    if (!buttons.empty()) buttons += ",";
+    buttons += Json(WindowText(child));
+  }
+  return "{\"caption\":" + Json(WindowText(box)) + ",\"text\":" + Json(text) +
+         ",\"icon\":" + AskClient(box, kQueryIcon) + ",\"buttons\":[" + buttons + "]}";
+}
+
+std::string DumpJson(HWND dialog) {
+  std::string out = "[";
+  bool first = true;
+  for (HWND child : DirectChildren(dialog)) {
+    if (!first) out += ",";
+    first = false;
+    out += "{\"id\":" + std::to_string(GetDlgCtrlID(child)) + ",\"class\":" + Json(ClassName(child)) +
+           ",\"text\":" + Json(WindowText(child)) + ",\"visible\":" + (IsWindowVisible(child) ? "true" : "false") + "}";
+  }
+  return out + "]";
+}
+
+WPARAM ButtonId(const std::string& name) {
+  if (name == "ok") return IDOK;
+  if (name == "cancel") return IDCANCEL;
+  if (name == "yes") return IDYES;
+  if (name == "no") return IDNO;
+  Fail("unknown button " + name);
+}
+
+LPARAM Point(const std::string& x, const std::string& y) {
+  return MAKELPARAM(static_cast<short>(atoi(x.c_str())), static_cast<short>(atoi(y.c_str())));
+}
+
+void WaitGone(HWND window) {
+  DWORD start = GetTickCount();
+  while (IsWindow(window)) {
+    if (GetTickCount() - start > waitTimeoutMs) Fail("window did not close");
+    Sleep(50);
+  }
+}
+
+using Args = std::vector<std::string>;
+
+void Need(const Args& a, size_t count, const char* usage) {
+  if (a.size() != count + 1) Fail(std::string("usage: ") + usage);
+}
+
+// Runs one action and returns its one line of output.
+std::string Run(const Args& a) {
+  const std::string& verb = a[0];
+  if (verb == "wait-main") {
+    Need(a, 0, "wait-main");
+    char text[32];
+    snprintf(text, sizeof text, "%p", static_cast<void*>(WaitFor("main")));
+    return text;
+  }
+  if (verb == "wait-window") {
+    if (a.size() != 2 && a.size() != 3) Fail("usage: wait-window TITLE [CLASS]");
+    WaitFor(a[1], a.size() == 3 ? a[2] : "");
+    return "ok";
+  }
+  if (verb == "wait-gone") {
+    Need(a, 1, "wait-gone TITLE");
+    HWND window = a[1] == "main" ? FindMain() : FindTopLevel(a[1], "");
+    if (window) WaitGone(window);
+    return "ok";
+  }
+  if (verb == "exists") {
+    Need(a, 1, "exists TITLE");
+    return (a[1] == "main" ? FindMain() : FindTopLevel(a[1], "")) ? "yes" : "no";
+  }
+  if (verb == "title") {
+    Need(a, 1, "title WINDOW");
+    return WindowText(WaitFor(a[1]));
+  }
+  if (verb == "menu") {
+    Need(a, 1, "menu ID");
+    PostOrFail(WaitFor("main"), WM_COMMAND, MAKEWPARAM(atoi(a[1].c_str()), 0), 0);
+    return "ok";
+  }
+  if (verb == "menu-items") {
+    Need(a, 0, "menu-items");
+    return AskClient(WaitFor("main"), kQueryMenu);
+  }
+  if (verb == "menu-state") {
+    Need(a, 1, "menu-state ID");
+    std::string state = AskClient(WaitFor("main"), kQueryMenuState, atoi(a[1].c_str()));
+    if (state == "missing") Fail("no menu item " + a[1]);
+    return state;
+  }
+  if (verb == "set-text") {
+    Need(a, 3, "set-text WINDOW ID TEXT");
+    std::wstring text = Wide(a[3]);
+    if (!SendOrFail(Control(WaitFor(a[1]), a[2]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())))
+      Fail("control " + a[2] + " refused the text");
+    return "ok";
+  }
+  if (verb == "get-text") {
+    Need(a, 2, "get-text WINDOW ID");
+    return WindowText(Control(WaitFor(a[1]), a[2]));
+  }
+  if (verb == "select") {
+    Need(a, 3, "select WINDOW ID TEXT");
+    HWND dialog = WaitFor(a[1]);
+    HWND combo = Control(dialog, a[2]);
+    std::wstring text = Wide(a[3]);
+    LRESULT index = SendOrFail(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    if (index == CB_ERR) Fail("no entry \"" + a[3] + "\" in list " + a[2]);
+    // CB_SELECTSTRING does not notify the owner; a user's pick does.
+    SendOrFail(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    return std::to_string(index);
+  }
+  if (verb == "combo") {
+    Need(a, 2, "combo WINDOW ID");
+    HWND combo = Control(WaitFor(a[1]), a[2]);
+    LRESULT count = SendOrFail(combo, CB_GETCOUNT, 0, 0);
+    std::string items;
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t text[256] = {};
+      if (SendOrFail(combo, CB_GETLBTEXTLEN, i, 0) >= 255) Fail("list entry too long");
+      SendOrFail(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      if (i) items += ",";
+      items += Json(Utf8(text));
+    }
+    return "{\"items\":[" + items + "],\"selected\":" + std::to_string(SendOrFail(combo, CB_GETCURSEL, 0, 0)) +
+           ",\"text\":" + Json(WindowText(combo)) + "}";
+  }
+  if (verb == "click") {
+    Need(a, 2, "click WINDOW ID");
+    PostOrFail(Control(WaitFor(a[1]), a[2]), BM_CLICK, 0, 0);
+    return "ok";
+  }
+  if (verb == "msgbox") {
+    Need(a, 1, "msgbox CAPTION");
+    return MessageBoxJson(WaitFor(a[1], "#32770"));
+  }
+  if (verb == "press") {
+    Need(a, 2, "press CAPTION ok|cancel|yes|no");
+    HWND box = WaitFor(a[1], "#32770");
+    PostOrFail(Control(box, std::to_string(ButtonId(a[2]))), BM_CLICK, 0, 0);
+    WaitGone(box);
+    return "ok";
+  }
+  if (verb == "dump") {
+    Need(a, 1, "dump WINDOW");
+    return DumpJson(WaitFor(a[1]));
+  }
+  if (verb == "hover") {
+    Need(a, 2, "hover X Y");
+    SendOrFail(WaitFor("main"), WM_MOUSEMOVE, 0, Point(a[1], a[2]));
+    return "ok";
+  }
+  if (verb == "click-at") {
+    Need(a, 2, "click-at X Y");
+    HWND main = WaitFor("main");
+    PostOrFail(main, WM_LBUTTONDOWN, MK_LBUTTON, Point(a[1], a[2]));
+    PostOrFail(main, WM_LBUTTONUP, 0, Point(a[1], a[2]));
+    return "ok";
+  }
+  if (verb == "geometry") {
+    Need(a, 1, "geometry WINDOW");
+    HWND window = WaitFor(a[1]);
+    RECT outer, client;
+    POINT origin{0, 0};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    ClientToScreen(window, &origin);
+    char text[256];
+    snprintf(text, sizeof text, "window %ld %ld %ld %ld client %ld %ld origin %ld %ld style 0x%08lx exstyle 0x%08lx",
+             outer.left, outer.top, outer.right, outer.bottom, client.right, client.bottom, origin.x, origin.y,
+             static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
+             static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)));
+    return text;
+  }
+  if (verb == "close") {
+    Need(a, 1, "close WINDOW");
+    PostOrFail(WaitFor(a[1]), WM_CLOSE, 0, 0);
+    return "ok";
+  }
+  if (verb == "sleep") {
+    Need(a, 1, "sleep MS");
+    Sleep(atoi(a[1].c_str()));
+    return "ok";
+  }
+  if (verb == "timeout") {
+    Need(a, 1, "timeout MS");
+    waitTimeoutMs = static_cast<DWORD>(atoi(a[1].c_str()));
+    return "ok";
+  }
+  Fail("unknown action " + verb);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<Args> script(1);
+  for (int i = 1; i < argc; ++i) {
+    std::string word = Utf8(argv[i]);
+    if (word == "--") {
+      script.emplace_back();
+    } else {
+      script.back().push_back(word);
+    }
+  }
+  int step = 0;
+  for (const Args& action : script) {
+    ++step;
+    if (action.empty()) continue;
+    try {
+      std::string line = Run(action);
+      fwrite(line.data(), 1, line.size(), stdout);
+      fputc('\n', stdout);
+      fflush(stdout);
+    } catch (const Failure& failure) {
+      fprintf(stderr, "asm-driver: step %d (%s): %s\n", step, action[0].c_str(), failure.reason.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
