@@ -16,3 +16,6 @@ BOOL SetMenuCheck(HWND window, UINT item, BOOL checked);
 
 // Invalidates the timeline's plot rectangle without erasing.
 void RepaintTimeline(HWND window);
+
+// The main window's procedure, registered with the window class.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,57 @@
+// Program entry: registers the window class, creates the fixed-size main
+// window and runs the message loop on the main thread.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>  // needs windows.h first
+// clang-format on
+
+#include "app/shell_win32.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr const char kWindowClass[] = "APP";
+constexpr DWORD kMainWindowStyle = WS_OVERLAPPED | WS_DLGFRAME | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kMainWindowWidth = 800;
+constexpr int kMainWindowHeight = 400;
+
+bool RegisterMainWindowClass() {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = 0;  // no double clicks, no redraw on resize
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+  windowClass.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
+  windowClass.lpszClassName = kWindowClass;
+  return RegisterClassExA(&windowClass) != 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE moduleInstance, HINSTANCE, LPSTR, int showCommand) {
+  InitCommonControls();
+  // The shell, log and timeline state are static and start zeroed; the log
+  // is emptied again when the window is created.
+  instance = moduleInstance;
+  if (!RegisterMainWindowClass()) return 0;
+
+  HWND window = CreateWindowExA(0, kWindowClass, kMainWindowTitle, kMainWindowStyle, 0, 0, kMainWindowWidth,
+                                kMainWindowHeight, nullptr, nullptr, instance, nullptr);
+  if (!window) return 0;
+  mainWindow = window;
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+
+  // GetMessage gives -1 on an error; stopping there rather than looping on it.
+  MSG message{};
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}

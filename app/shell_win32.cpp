@@ -1,0 +1,160 @@
+// The main window: its procedure as a table from message to handler, the
+// command dispatch as a table from command identifier to action, the
+// clear-logs and version boxes, and shutdown. Main thread only; the log
+// notifications arrive here by synchronous sends from the reader threads.
+#include "app/shell_win32.h"
+
+#include "app/version_text.h"
+#include "log/timeline_win32.h"
+#include "res/resource.h"
+#include "serial/serial_link_win32.h"
+#include "transmit/bbm.h"
+#include "transmit/bbm_sender_win32.h"
+
+HWND mainWindow;
+HINSTANCE instance;
+MessageLog messageLog;
+
+namespace {
+
+// ---- Commands ----
+
+using CommandAction = void (*)(HWND window, WPARAM command, LPARAM lParam);
+
+void OpenSensorSettings(HWND window, WPARAM, LPARAM) {
+  OpenLinkSettings(window, kLinkSensor, ID_SENSOR_ALPHA);
+}
+
+void OpenPresentationSettings(HWND window, WPARAM, LPARAM) {
+  OpenLinkSettings(window, kLinkPresentation, ID_PRESENTATION_PORT);
+}
+
+// Dialog 1482 gets the same initial parameter as dialog 1481.
+void OpenNmea2000Settings(HWND window, WPARAM, LPARAM) {
+  OpenLinkSettings(window, kLinkNmea2000, ID_PRESENTATION_PORT);
+}
+
+void SendBbmToPresentation(HWND window, WPARAM, LPARAM) {
+  SendMetHydroBroadcast(window, 0);
+}
+void SendBbmToNmea2000(HWND window, WPARAM, LPARAM) {
+  SendMetHydroBroadcast(window, 1);
+}
+
+void ConfirmClearLogs(HWND window, WPARAM, LPARAM) {
+  if (MessageBoxA(window, kClearLogsText, kClearLogsCaption, MB_ICONWARNING | MB_YESNO) != IDYES) return;
+  ClearLog(&messageLog);
+  RepaintTimeline(window);
+}
+
+void ShowVersion(HWND window, WPARAM, LPARAM) {
+  MessageBoxA(window, kVersionText, kVersionCaption, MB_ICONINFORMATION);
+}
+
+// The intake stored a message in slot lParam and waits for this to return.
+void NoteSlotAndRepaint(HWND window, WPARAM command, LPARAM lParam) {
+  NoteStoredSlot(&messageLog, static_cast<int32_t>(lParam), static_cast<uint32_t>(command));
+  RepaintTimeline(window);
+}
+
+void Ignore(HWND, WPARAM, LPARAM) {}
+
+struct CommandRoute {
+  WPARAM command;
+  CommandAction action;
+};
+
+// Matched on the whole wParam: menu commands and notifications have a zero
+// high word. Unlisted commands (the greyed sensor items among them) do nothing.
+constexpr CommandRoute kCommandRoutes[] = {
+    {ID_SENSOR_ALPHA, OpenSensorSettings},
+    {ID_PRESENTATION_PORT, OpenPresentationSettings},
+    {ID_NMEA2000_PORT, OpenNmea2000Settings},
+    {ID_BBM_PRESENTATION, SendBbmToPresentation},
+    {ID_BBM_NMEA2000, SendBbmToNmea2000},
+    {ID_CLEAR_LOGS, ConfirmClearLogs},
+    {ID_VERSION, ShowVersion},
+    {ID_LOG_VDO, NoteSlotAndRepaint},
+    {ID_LOG_VDM, NoteSlotAndRepaint},
+    {ID_LOG_ABK, NoteSlotAndRepaint},
+    {ID_BBM_SENT, Ignore},
+};
+
+// ---- Window messages ----
+
+using MessageHandler = LRESULT (*)(HWND window, WPARAM wParam, LPARAM lParam);
+
+LRESULT OnCreate(HWND window, WPARAM, LPARAM) {
+  InitLog(&messageLog);
+  LayoutTimeline(window);
+  return 0;
+}
+
+// Link 2 first, then link 1, then the sensor link.
+constexpr int kShutdownOrder[] = {kLinkNmea2000, kLinkPresentation, kLinkSensor};
+
+LRESULT OnDestroy(HWND, WPARAM, LPARAM) {
+  for (int link : kShutdownOrder) {
+    if (serialLinks[link].connected) CloseLink(link);
+  }
+  ReleaseTimeline();
+  PostQuitMessage(0);
+  return 0;
+}
+
+LRESULT OnPaint(HWND window, WPARAM, LPARAM) {
+  PaintTimeline(window);
+  return 0;
+}
+
+LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+  for (const CommandRoute& route : kCommandRoutes) {
+    if (route.command == wParam) {
+      route.action(window, wParam, lParam);
+      break;
+    }
+  }
+  return 0;
+}
+
+LRESULT OnMouseMove(HWND window, WPARAM, LPARAM lParam) {
+  ShowHoverTitle(window, lParam);
+  return 0;
+}
+
+LRESULT OnLeftButtonDown(HWND window, WPARAM, LPARAM lParam) {
+  OpenSlotView(window, lParam);
+  return 0;
+}
+
+// Consumed without default processing: no context menu on a right click.
+LRESULT Consume(HWND, WPARAM, LPARAM) {
+  return 0;
+}
+
+struct MessageRoute {
+  UINT message;
+  MessageHandler handler;
+};
+
+constexpr MessageRoute kMessageRoutes[] = {
+    {WM_CREATE, OnCreate},    {WM_DESTROY, OnDestroy},     {WM_PAINT, OnPaint},
+    {WM_COMMAND, OnCommand},  {WM_MOUSEMOVE, OnMouseMove}, {WM_LBUTTONDOWN, OnLeftButtonDown},
+    {WM_SHOWWINDOW, Consume}, {WM_LBUTTONUP, Consume},     {WM_RBUTTONDOWN, Consume},
+    {WM_RBUTTONUP, Consume},
+};
+
+}  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  for (const MessageRoute& route : kMessageRoutes) {
+    if (route.message == message) return route.handler(window, wParam, lParam);
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+BOOL SetMenuCheck(HWND window, UINT item, BOOL checked) {
+  CheckMenuItem(GetMenu(window), item, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  DrawMenuBar(window);  // the checked items sit on the menu bar itself
+  return checked;
+}
