@@ -1,0 +1,74 @@
+// Joining a log slot's fragments into message bytes and dispatching the
+// bytes to the decoder of their message id. Main thread; no state kept
+// between decodes.
+#include <cstring>
+
+#include "ais/dearmour.h"
+#include "ais/decode.h"
+
+namespace {
+
+using Decoder = void (*)(const uint8_t* payload, DecodedMessage* record);
+
+// Decoder by message id; ids without one leave only the payload filled.
+struct DecoderTable {
+  Decoder byId[64];
+  constexpr DecoderTable() : byId() {
+    byId[1] = DecodePositionReport;
+    byId[2] = DecodePositionReport;
+    byId[3] = DecodePositionReport;
+    byId[4] = DecodeBaseStation;
+    byId[5] = DecodeStaticVoyage;
+    byId[6] = DecodeAddressedBinary;
+    byId[7] = DecodeAcknowledge;
+    byId[8] = DecodeBroadcastBinary;
+    byId[13] = DecodeAcknowledge;
+    byId[18] = DecodeClassBPosition;
+    byId[21] = DecodeAtonReport;
+    byId[24] = DecodeStaticDataReport;
+  }
+};
+
+constexpr DecoderTable kDecoders;
+
+constexpr int kMaxJoinedFragments = 5;
+constexpr int kMaxMessageBits = kMaxMessageBytes * 8;
+
+// Appends one fragment's six-bit values at bit `bits` of `out`, straight
+// after the previous fragment's last bit: a fragment whose length is not a
+// multiple of four characters ends inside a byte, and joining whole bytes
+// would lose its tail and shift every later field. Stops at the longest
+// possible message so the area can never overflow. Returns the new bit count.
+int AppendFragmentBits(const char* text, uint8_t* out, int bits) {
+  const auto* in = reinterpret_cast<const uint8_t*>(text);
+  for (int i = 0; i < kPayloadTextChars && in[i] != 0 && bits < kMaxMessageBits; ++i) {
+    // Six bits straddle at most two bytes; the high part lands in the
+    // current byte, whatever does not fit starts the next one.
+    const uint32_t value = ArmourValue(in[i]);
+    const int byte = bits >> 3;
+    const int used = bits & 7;
+    const uint32_t placed = value << (10 - used);  // value aligned under a 16-bit window
+    out[byte] = static_cast<uint8_t>(out[byte] | (placed >> 8));
+    if (used > 2) out[byte + 1] = static_cast<uint8_t>(placed);
+    bits += 6;
+  }
+  return bits;
+}
+
+}  // namespace
+
+void DecodeMessage(const FragmentSet& fragments, DecodedMessage* record) {
+  uint8_t* payload = record->payload;
+  // The join ORs bits into place, so it starts from a clean area whatever
+  // the caller left in it.
+  memset(payload, 0, sizeof record->payload);
+  const int count = fragments.blocks[1].fragmentCountChar & 0x0F;
+  const int joined = count < kMaxJoinedFragments ? count : kMaxJoinedFragments;
+  int bits = 0;
+  for (int f = 1; f <= joined; ++f) bits = AppendFragmentBits(fragments.blocks[f].payloadText, payload, bits);
+  record->payloadLength = static_cast<uint16_t>((bits + 7) / 8);
+  if (bits == 0) return;  // nothing received: nothing to decode
+
+  const Decoder decoder = kDecoders.byId[payload[0] >> 2];
+  if (decoder != nullptr) decoder(payload, record);
+}

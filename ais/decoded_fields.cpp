@@ -1,0 +1,86 @@
+// Every field of the decoded message record by name, kind and offset, in
+// record order, for tools that print a whole record.
+#include <cstddef>
+
+#include "ais/decode.h"
+
+// Offsets fit the 16-bit slot: the record is well under 64 KiB.
+#define ASM_FIELD(field, kind) \
+  { #field, FieldKind::kind, offsetof(DecodedMessage, field) }
+
+const DecodedField kDecodedFields[] = {
+    ASM_FIELD(ackType, kU8),
+    ASM_FIELD(userId, kU32),
+    ASM_FIELD(destinationId, kU32),
+    ASM_FIELD(dacFi, kU16),
+    ASM_FIELD(specialManoeuvre, kU8),
+    ASM_FIELD(longRangeControl, kU8),
+    ASM_FIELD(messageId, kU8),
+    ASM_FIELD(repeatIndicator, kU8),
+    ASM_FIELD(regional2, kU8),
+    ASM_FIELD(regional8, kU8),
+    ASM_FIELD(partNumber, kU8),
+    ASM_FIELD(unitFlag, kU8),
+    ASM_FIELD(displayFlag, kU8),
+    ASM_FIELD(dscFlag, kU8),
+    ASM_FIELD(bandFlag, kU8),
+    ASM_FIELD(msg22Flag, kU8),
+    ASM_FIELD(modeFlag, kU8),
+    ASM_FIELD(spare, kU16),
+    ASM_FIELD(subMessage, kU16),
+    ASM_FIELD(slotTimeout, kU8),
+    ASM_FIELD(slotIncrement, kU16),
+    ASM_FIELD(numberOfSlots, kU8),
+    ASM_FIELD(syncState, kU8),
+    ASM_FIELD(keepFlag, kU8),
+    ASM_FIELD(ackDestination1, kU32),
+    ASM_FIELD(ackSequence1, kU8),
+    ASM_FIELD(ackDestination2, kU32),
+    ASM_FIELD(ackSequence2, kU8),
+    ASM_FIELD(ackDestination3, kU32),
+    ASM_FIELD(ackSequence3, kU8),
+    ASM_FIELD(ackDestination4, kU32),
+    ASM_FIELD(ackSequence4, kU8),
+    ASM_FIELD(virtualFlag, kU8),
+    ASM_FIELD(assignedFlag, kU8),
+    ASM_FIELD(atonStatus, kU8),
+    ASM_FIELD(commStateFlag, kU8),
+    ASM_FIELD(rxChannel, kChar),
+    ASM_FIELD(atonType, kU8),
+    ASM_FIELD(offPosition, kU8),
+    ASM_FIELD(dte, kU8),
+    ASM_FIELD(rateOfTurn, kU8),
+    ASM_FIELD(positionAccuracy, kU8),
+    ASM_FIELD(navStatus, kU8),
+    ASM_FIELD(aisVersion, kU8),
+    ASM_FIELD(timeStamp, kU8),
+    ASM_FIELD(raimFlag, kU8),
+    ASM_FIELD(epfdType, kU8),
+    ASM_FIELD(shipType, kU8),
+    ASM_FIELD(draught, kU8),
+    ASM_FIELD(sequenceNumber, kU8),
+    ASM_FIELD(retransmitFlag, kU8),
+    ASM_FIELD(utcMonth, kU8),
+    ASM_FIELD(utcDay, kU8),
+    ASM_FIELD(utcHour, kU8),
+    ASM_FIELD(utcMinute, kU8),
+    ASM_FIELD(utcSecond, kU8),
+    ASM_FIELD(utcYear, kU16),
+    ASM_FIELD(sog, kU16),
+    ASM_FIELD(cog, kU16),
+    ASM_FIELD(trueHeading, kU16),
+    ASM_FIELD(imoNumber, kU32),
+    ASM_FIELD(dimensions, kU32),
+    ASM_FIELD(eta, kU32),
+    ASM_FIELD(longitude, kU32),
+    ASM_FIELD(latitude, kU32),
+    ASM_FIELD(callSign, kText),
+    ASM_FIELD(name, kText),
+    ASM_FIELD(nameExtension, kText),
+    ASM_FIELD(destination, kText),
+    ASM_FIELD(vendorId, kText),
+};
+
+#undef ASM_FIELD
+
+const int kDecodedFieldCount = static_cast<int>(sizeof kDecodedFields / sizeof kDecodedFields[0]);
