@@ -265,7 +265,9 @@ def tidal_window():
     first = ["MessageID", "RepeatIndicator", "SourceID", "SeqNumber", "DestinationID", "RtxFlag",
              "Spare", "DAC", "FI", "UtcMonth", "UtcDay"]
     first_ids = [1023, 1024, 1026, 1161, 1027, 1163, 1164, 1165, 1166, 1168, 1169]
-    rows = [row([cell(label, cid, None) for label, cid in zip(first, first_ids)], 15, 5)]
+    # Cells are as wide as their labels, but the two MMSI cells hold nine digits.
+    first_widths = [None, None, 50, None, 50, None, None, None, None, None, None]
+    rows = [row([cell(label, cid, w) for label, cid, w in zip(first, first_ids, first_widths)], 15, 5)]
     for n in (1, 2, 3):
         labels = [f"Position {n} Longitude", f"Position  {n} Latitude", "FromUtcHour", "FromUtcMin",
                   "ToUtcHour", "ToUtcMin", f"CurrDirectionPred {n}", f"CurrSpeedPrediction  {n}"]
