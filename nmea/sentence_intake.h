@@ -27,6 +27,9 @@ struct SentenceIntake {
   char fields[kIntakeFields][kFieldTextRoom];
   FragmentSet vdmStore;
   FragmentSet vdoStore;
+  // 1 once a field of the current sentence has started over at its first
+  // position; such a sentence is dropped at its end.
+  int32_t fieldOverflow;
 };
 
 // Where complete messages go: the shared log and the notification of the

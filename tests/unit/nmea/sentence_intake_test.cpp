@@ -1,0 +1,240 @@
+// Sentence intake: checksum, typing, fields, reassembly and the malformed
+// input it must drop without losing what follows.
+#include "nmea/sentence_intake.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "intake_test_support.h"
+
+namespace {
+
+using intake_test::Feed;
+using intake_test::Framed;
+using intake_test::NewIntake;
+using intake_test::Recorder;
+using intake_test::Stored;
+
+const std::string kType1 = "!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0*4A\r\n";
+const std::string kType5First = "!AIVDO,2,1,1,A,55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8,0*1E\r\n";
+const std::string kType5Second = "!AIVDO,2,2,1,A,88888888880,2*27\r\n";
+
+TEST(SentenceIntake, ChecksumDecidesWhetherASentenceIsStored) {
+  struct Case {
+    std::string bytes;
+    bool stored;
+    const char* reason;
+  } cases[] = {
+      {kType1, true, "correct checksum"},
+      {"!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CR,0*4A\r\n", false, "payload changed, old checksum"},
+      {"!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0\r\n", true, "no checksum at all"},
+      {"!AIVDM,1,1,,B,177KQJ5000G?tO`K>RA1wUbN0TKH,0*5c\r\n", true, "lower-case digits"},
+      {"!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0*4G\r\n", false, "second digit not hexadecimal"},
+      {"!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0*:A\r\n", false, "first digit not hexadecimal"},
+      {"!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0*\r\n", false, "star without digits"},
+      {"!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0*4A,b003660465\r\n", true, "receiver tag after checksum"},
+  };
+  for (const Case& c : cases) {
+    Recorder recorder;
+    auto intake = NewIntake();
+    // A stored sentence first, so that a checksum field left over from it
+    // cannot make a later sentence pass.
+    Feed(intake.get(), recorder, kType1);
+    Feed(intake.get(), recorder, c.bytes);
+    EXPECT_EQ(recorder.stored.size(), c.stored ? 2u : 1u) << c.reason;
+  }
+}
+
+TEST(SentenceIntake, SentenceTypeComesFromTheAddressField) {
+  struct Case {
+    std::string bytes;
+    std::vector<Stored> stored;
+    const char* reason;
+  } cases[] = {
+      {kType1, {{ID_LOG_VDM, 0}}, "VDM"},
+      {Framed("AIVDO,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0"), {{ID_LOG_VDO, 0}}, "VDO"},
+      {Framed("AIABK,235009802,B,8,2,0"), {{ID_LOG_ABK, 0}}, "ABK"},
+      {Framed("VDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0"), {{ID_LOG_VDM, 0}}, "no talker"},
+      {Framed("AIBBM,1,1,0,1,8,04a9M>1@PU>0U>06185=08E99V1@E=4,0"), {}, "BBM is ignored"},
+      {Framed("GPGGA,213950.00,5250.53669,N,00542.34920,E,1,09,1.03,-6.0,M,45.8,M,,", '$'), {}, "GGA is ignored"},
+      {Framed("GPGGA,VDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0", '$'), {}, "VDM in a later field"},
+      {Framed("AIVDM,1,1,,A,1ABKVDO0ABK;90TKcjM8h6g208CQ,0"), {{ID_LOG_VDM, 0}}, "ABK and VDO in a payload"},
+      {Framed("AIVDMX,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0"), {{ID_LOG_VDM, 0}}, "type stays once recognised"},
+  };
+  for (const Case& c : cases) {
+    Recorder recorder;
+    auto intake = NewIntake();
+    Feed(intake.get(), recorder, c.bytes);
+    EXPECT_EQ(recorder.stored, c.stored) << c.reason;
+  }
+}
+
+TEST(SentenceIntake, StoresFieldsOfAVdmFragmentAndOfAnAbk) {
+  Recorder recorder;
+  auto intake = NewIntake();
+  Feed(intake.get(), recorder, kType1 + Framed("AIABK,235009802,B,8,2,0"));
+  ASSERT_EQ(recorder.stored.size(), 2u);
+  const LogSlot& vdm = recorder.Slot(0);
+  EXPECT_EQ(vdm.kind, kSlotVdm);
+  const FragmentBlock& block = vdm.fragments.blocks[1];
+  EXPECT_EQ(block.fragmentCountChar, '1');
+  EXPECT_EQ(block.fragmentNumberChar, '1');
+  EXPECT_EQ(block.sequenceIdChar, 0);
+  EXPECT_EQ(block.channelChar, 'A');
+  EXPECT_STREQ(block.payloadText, "15RTgt0PAso;90TKcjM8h6g208CQ");
+  EXPECT_EQ(block.fillBitsChar, '0');
+  const LogSlot& abk = recorder.Slot(1);
+  EXPECT_EQ(abk.kind, kSlotAbk);
+  EXPECT_STREQ(abk.abk.fieldText[0], "AIABK");
+  EXPECT_STREQ(abk.abk.fieldText[1], "235009802");
+  EXPECT_STREQ(abk.abk.fieldText[2], "B");
+  EXPECT_STREQ(abk.abk.fieldText[5], "0");
+}
+
+TEST(SentenceIntake, TwoFragmentVdoIsStoredOnceAtItsLastFragment) {
+  Recorder recorder;
+  auto intake = NewIntake();
+  Feed(intake.get(), recorder, kType5First);
+  EXPECT_TRUE(recorder.stored.empty());
+  Feed(intake.get(), recorder, kType5Second);
+  ASSERT_EQ(recorder.stored, (std::vector<Stored>{{ID_LOG_VDO, 0}}));
+  const LogSlot& slot = recorder.Slot(0);
+  EXPECT_EQ(slot.kind, kSlotVdo);
+  EXPECT_STREQ(slot.fragments.blocks[1].payloadText, "55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8");
+  EXPECT_STREQ(slot.fragments.blocks[2].payloadText, "88888888880");
+  EXPECT_EQ(slot.messageId, 5);
+  EXPECT_EQ(recorder.log->nextSlot.load(), 1);
+}
+
+TEST(SentenceIntake, SplitAtAnyByteGivesTheSameResultAsWhole) {
+  const std::string stream = kType5First + kType1 + kType5Second + Framed("AIABK,235009802,B,8,2,0");
+  Recorder whole;
+  auto wholeIntake = NewIntake();
+  Feed(wholeIntake.get(), whole, stream);
+  ASSERT_EQ(whole.stored.size(), 3u);
+  for (size_t cut = 1; cut < stream.size(); ++cut) {
+    Recorder split;
+    auto intake = NewIntake();
+    Feed(intake.get(), split, stream.substr(0, cut));
+    Feed(intake.get(), split, stream.substr(cut));
+    ASSERT_EQ(split.stored, whole.stored) << "cut at " << cut;
+    for (int s = 0; s < 3; ++s) {
+      ASSERT_EQ(memcmp(&split.Slot(s), &whole.Slot(s), sizeof(LogSlot)), 0) << "cut at " << cut << " slot " << s;
+    }
+  }
+}
+
+TEST(SentenceIntake, EveryCarriageReturnEvaluatesTheSentenceAgain) {
+  Recorder recorder;
+  auto intake = NewIntake();
+  Feed(intake.get(), recorder, kType1 + "\r");
+  EXPECT_EQ(recorder.stored, (std::vector<Stored>{{ID_LOG_VDM, 0}, {ID_LOG_VDM, 1}}));
+}
+
+TEST(SentenceIntake, BadFragmentNumberDropsOnlyThatSentence) {
+  Recorder recorder;
+  auto intake = NewIntake();
+  Feed(intake.get(), recorder, Framed("AIVDM,1,:,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0") + kType1);
+  EXPECT_EQ(recorder.stored, (std::vector<Stored>{{ID_LOG_VDM, 0}}));
+  EXPECT_EQ(recorder.Slot(0).fragments.blocks[1].fragmentNumberChar, '1');
+}
+
+TEST(SentenceIntake, PayloadTooLongToStoreIsDroppedNotCut) {
+  for (int length : {168, 169, 500}) {
+    Recorder recorder;
+    auto intake = NewIntake();
+    const std::string payload(length, 'w');
+    Feed(intake.get(), recorder, Framed("AIVDM,1,1,,A," + payload + ",0"));
+    if (length <= kPayloadTextChars) {
+      ASSERT_EQ(recorder.stored.size(), 1u) << length;
+      EXPECT_EQ(recorder.Slot(0).fragments.blocks[1].payloadText, payload);
+    } else {
+      EXPECT_TRUE(recorder.stored.empty()) << length;
+    }
+    Feed(intake.get(), recorder, kType1);  // the intake carries on
+    EXPECT_EQ(recorder.stored.back().notification, ID_LOG_VDM);
+  }
+}
+
+TEST(SentenceIntake, SentenceCutShortBeforeItsDataFieldsIsDropped) {
+  Recorder recorder;
+  auto intake = NewIntake();
+  Feed(intake.get(), recorder, kType1);
+  // Fields 5 and beyond still hold the previous sentence's texts.
+  Feed(intake.get(), recorder, Framed("AIVDM,1,1,,A"));
+  Feed(intake.get(), recorder, Framed("AIABK,235009802,B,8"));
+  EXPECT_EQ(recorder.stored.size(), 1u);
+}
+
+TEST(SentenceIntake, OverlongFieldNeverOverflowsAndSpoilsOnlyItsSentence) {
+  for (int length : {kFieldTextRoom - 1, kFieldTextRoom, 5000}) {
+    Recorder recorder;
+    auto intake = NewIntake();
+    const std::string filler(length, 'x');
+    Feed(intake.get(), recorder, Framed("AIABK,235009802,B,8,2,0," + filler));
+    Feed(intake.get(), recorder, Framed("AIVDM,1,1," + filler + ",A,15RTgt0PAso;90TKcjM8h6g208CQ,0"));
+    const size_t expected = length < kFieldTextRoom ? 2 : 0;
+    EXPECT_EQ(recorder.stored.size(), expected) << length;
+    if (expected) {
+      EXPECT_EQ(strlen(recorder.Slot(0).abk.fieldText[6]), static_cast<size_t>(length));
+    }
+    Feed(intake.get(), recorder, kType1);
+    EXPECT_EQ(recorder.stored.size(), expected + 1) << length;
+  }
+}
+
+TEST(SentenceIntake, FieldsBeyondTheFifteenthLandInTheLast) {
+  Recorder recorder;
+  auto intake = NewIntake();
+  // Without a checksum: after "*" the checksum would take the last field too.
+  Feed(intake.get(), recorder, "!AIABK,235009802,B,8,2,0,6,7,8,9,10,11,12,13,14,15,16,17\r\n");
+  ASSERT_EQ(recorder.stored.size(), 1u);
+  EXPECT_STREQ(recorder.Slot(0).abk.fieldText[13], "13");
+  EXPECT_STREQ(recorder.Slot(0).abk.fieldText[14], "17");
+}
+
+TEST(SentenceIntake, TwoIntakesKeepTheirOwnReassemblyAndNeverShareASlot) {
+  Recorder recorder;
+  recorder.note = false;
+  auto link1 = NewIntake();
+  auto link2 = NewIntake();
+  Feed(link1.get(), recorder, Framed("AIVDM,2,1,3,A,55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8,0"));
+  Feed(link2.get(), recorder, Framed("AIVDM,2,1,3,B,5ABCDEFGH,0"));
+  Feed(link1.get(), recorder, Framed("AIVDM,2,2,3,A,88888888880,2"));
+  Feed(link2.get(), recorder, Framed("AIVDM,2,2,3,B,00000000000,2"));
+  ASSERT_EQ(recorder.stored, (std::vector<Stored>{{ID_LOG_VDM, 0}, {ID_LOG_VDM, 1}}));
+  EXPECT_EQ(recorder.Slot(0).fragments.blocks[1].channelChar, 'A');
+  EXPECT_STREQ(recorder.Slot(0).fragments.blocks[2].payloadText, "88888888880");
+  EXPECT_STREQ(recorder.Slot(1).fragments.blocks[1].payloadText, "5ABCDEFGH");
+  EXPECT_STREQ(recorder.Slot(1).fragments.blocks[2].payloadText, "00000000000");
+}
+
+TEST(SentenceIntake, TwoIntakesOnTwoThreadsStoreEveryMessageOnce) {
+  // Notes nothing (the log's threaded test covers the main thread); here
+  // the point is that the intakes share no state but the log.
+  struct Counter {
+    std::atomic<int> stores{0};
+    static void OnNotify(void* context, uint32_t, int32_t) {
+      static_cast<Counter*>(context)->stores.fetch_add(1, std::memory_order_relaxed);
+    }
+  } counter;
+  auto log = std::make_unique<MessageLog>();
+  InitLog(log.get());
+  const IntakeTarget target{log.get(), &Counter::OnNotify, &counter};
+  const std::string stream = kType5First + kType1 + kType5Second;
+  auto run = [&] {
+    auto intake = NewIntake();
+    for (int i = 0; i < 200; ++i)
+      FeedIntake(intake.get(), &target, reinterpret_cast<const uint8_t*>(stream.data()),
+                 static_cast<int>(stream.size()));
+  };
+  std::thread first(run), second(run);
+  first.join();
+  second.join();
+  EXPECT_EQ(counter.stores.load(), 2 * 200 * 2);
+}
+
+}  // namespace
