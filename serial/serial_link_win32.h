@@ -14,18 +14,15 @@ constexpr int kLinkNmea2000 = 1;      // link 2
 constexpr int kLinkSensor = 2;        // link 3
 constexpr int kLinkCount = 3;
 
-struct SerialLinkIo;  // reader and write state private to the serial code
-
 struct SerialLink {
   volatile LONG connected;  // written by the main thread only; the reader polls it
-  HANDLE port;
-  HANDLE readerThread;
-  DWORD readerThreadId;
-  char connectionName[32];
+  HANDLE port;              // written by the main thread while no reader runs; the reader uses it
+  HANDLE readerThread;      // main thread only: set at open, cleared once the reader has ended
+  DWORD readerThreadId;     // main thread only, with readerThread
+  char connectionName[32];  // the settings dialog's fields: main thread only
   char portName[8];
   char baudText[8];
   int32_t portIndex;
-  SerialLinkIo* io;
 };
 
 extern SerialLink serialLinks[kLinkCount];
@@ -37,3 +34,34 @@ void WriteLink(int link, const char* bytes, int count);
 
 // Opens the link's settings dialog modally, owned by `owner`.
 INT_PTR OpenLinkSettings(HWND owner, int link, LPARAM initialParameter);
+
+// A link's consumer of received bytes, called on its reader thread with each
+// chunk of 1 to 128 bytes; the bytes are valid only during the call.
+using ReceiveFunction = void (*)(HWND window, const uint8_t* bytes, int count);
+
+// The fixed attributes that make the three links differ.
+struct LinkTraits {
+  UINT menuItem;        // main menu item whose check mark follows the link
+  int dialogId;         // settings dialog template
+  bool hasStream;       // the dialog hosts the sensor stream's filter, counter and display
+  bool closesOnAccept;  // the dialog closes after a successful Accept
+  ReceiveFunction receive;
+  bool writable;  // WriteLink is offered
+};
+extern const LinkTraits kLinkTraits[kLinkCount];
+
+// Receive functions.
+void ReceiveOnPresentationPort(HWND window, const uint8_t* bytes, int count);
+void ReceiveOnNmea2000Port(HWND window, const uint8_t* bytes, int count);
+void ProcessSensorStream(HWND window, const uint8_t* bytes, int count);
+
+// Fills the port list of a settings dialog from the registry.
+void FillPortList(HWND dialog);
+
+// Dialog 250's side of the sensor stream; main thread only.
+void RegisterSensorDialog(HWND dialog);
+void UnregisterSensorDialog();
+void ShowSensorFormatter(HWND dialog);  // the stored filter into the formatter field
+void ReadSensorFormatter(HWND dialog);  // counter to 0, filter from the formatter field
+void CountSensorMatch(HWND dialog);     // one more shown sentence
+void AppendStreamLine(HWND dialog, const char* line);
