@@ -50,6 +50,9 @@ uint8_t ChannelRowOf(char channel) {
 // Message bits the summary needs: the id (bits 0-5), the repeat indicator
 // and the source MMSI (bits 8-37).
 constexpr int kSummaryBits = 38;
+// The decoder joins up to five fragments; so does the summary, so that the
+// timeline and the view agree even when the first fragments are empty.
+constexpr int kJoinedFragments = 5;
 
 // The caller holds the slot's lock.
 SlotSummary SummariseFragmentsLocked(MessageLog* log, const LogSlot& slot) {
@@ -62,7 +65,7 @@ SlotSummary SummariseFragmentsLocked(MessageLog* log, const LogSlot& slot) {
   const int count = blocks[1].fragmentCountChar & 15;
   uint64_t bits = 0;
   int have = 0;
-  for (int f = 1; f <= count && f <= 4 && have < kSummaryBits; ++f) {
+  for (int f = 1; f <= count && f <= kJoinedFragments && have < kSummaryBits; ++f) {
     const auto* text = reinterpret_cast<const uint8_t*>(blocks[f].payloadText);
     for (int i = 0; i < kPayloadTextChars && text[i] != 0 && have < kSummaryBits; ++i) {
       bits = (bits << 6) | ArmourValue(text[i]);

@@ -15,12 +15,12 @@ enum ByteClass : uint8_t { kOther, kLineFeed, kCarriageReturn, kStart, kStar, kC
 struct ByteClassTable {
   uint8_t of[256];
   constexpr ByteClassTable() : of() {
-    of['\n'] = kLineFeed;
-    of['\r'] = kCarriageReturn;
-    of['!'] = kStart;
-    of['$'] = kStart;
-    of['*'] = kStar;
-    of[','] = kComma;
+    of[10] = kLineFeed;
+    of[13] = kCarriageReturn;
+    of[33] = kStart;  // "!"
+    of[36] = kStart;  // "$"
+    of[42] = kStar;
+    of[44] = kComma;
   }
 };
 constexpr ByteClassTable kClass;
