@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# asm-decode end to end on the recorded corpus and on tests/data: output that
+# does not depend on the chunk size, one line per logged message, valid JSON,
+# errors that name the file, and cells checked against values worked out by
+# hand from the corpus comments.
+# Usage: bash asm_decode_test.sh <native-build-dir> <source-dir>
+set -u
+build=$1
+source=$2
+tool=$build/asm-decode
+corpus=$source/../shared/corpus
+data=$source/tests/data
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+inputs=("$corpus/sample.aivdm" "$corpus/ais-nmea.log" "$data/asm_decode_views.nmea")
+
+# The intake keeps its state between chunks, so how the bytes are cut must
+# not change a single line.
+for n in 1 5 64 128; do
+  "$tool" --chunk "$n" "${inputs[@]}" >"$work/out.$n" || fail "chunk $n: exit status $?"
+done
+for n in 1 5 64; do
+  cmp -s "$work/out.$n" "$work/out.128" || fail "chunk $n output differs from chunk 128"
+done
+cat "${inputs[@]}" | "$tool" --chunk 7 >"$work/out.stdin" || fail "standard input: exit status $?"
+cmp -s "$work/out.stdin" "$work/out.128" || fail "standard input output differs from the files'"
+"$tool" "${inputs[0]}" - "${inputs[2]}" <"${inputs[1]}" >"$work/out.dash" || fail "'-': exit status $?"
+cmp -s "$work/out.dash" "$work/out.128" || fail "'-' among files differs"
+
+# One line per logged message: every complete VDM or VDO (fragment count
+# equal to fragment number) and every ABK sentence, wherever it stands on
+# its line, counted here without the intake.
+count_logged() {
+  grep -ao '[!$][A-Z][A-Z]\(VDM\|VDO\|ABK\),[^*]*\*[0-9A-Fa-f][0-9A-Fa-f]' "$1" |
+    awk -F, '$1 ~ /ABK$/ || $2 == $3 { n++ } END { print n + 0 }'
+}
+for file in "$corpus/sample.aivdm" "$data/asm_decode_views.nmea"; do
+  expected=$(count_logged "$file")
+  # The data file holds one ABK with a wrong checksum, which is dropped.
+  [[ $file == *asm_decode_views.nmea ]] && expected=$((expected - 1))
+  got=$("$tool" "$file" | wc -l)
+  [[ $got -eq $expected && $got -gt 0 ]] || fail "$(basename "$file"): $got lines, expected $expected"
+done
+
+# Every line is a JSON object with its keys in a fixed order.
+python3 - "$work/out.128" <<'EOF' || fail "output is not one JSON object per line"
+import json, sys
+keys = ["slot", "kind", "channelRow", "messageId", "template", "view", "fields", "cells"]
+for number, line in enumerate(open(sys.argv[1], encoding="utf-8"), 1):
+    d = json.loads(line)
+    assert list(d) == keys, (number, list(d))
+    assert list(d["fields"])[0] == "ackType" and list(d["fields"])[-1] == "payload", number
+EOF
+
+# A file that cannot be read: the good file's output first, a message naming
+# the bad one, exit status 2.
+"$tool" "$data/asm_decode_views.nmea" >"$work/good" 2>/dev/null
+"$tool" "$data/asm_decode_views.nmea" "$work/missing.nmea" >"$work/partial" 2>"$work/err"
+status=$?
+[[ $status -eq 2 ]] || fail "unreadable file: exit status $status, expected 2"
+cmp -s "$work/partial" "$work/good" || fail "unreadable file: the good file's output is not all there"
+grep -q "cannot read '$work/missing.nmea'" "$work/err" || fail "unreadable file not named: $(cat "$work/err")"
+"$tool" "$work" >/dev/null 2>"$work/err"
+[[ $? -eq 2 ]] && grep -q "cannot read '$work'" "$work/err" || fail "a directory is not reported as unreadable"
+
+# Bad usage: a usage line and status 1; --help succeeds.
+for args in "--chunk 0" "--chunk 129" "--chunk x" "--chunk" "--frobnicate"; do
+  # shellcheck disable=SC2086
+  "$tool" $args </dev/null >/dev/null 2>"$work/err"
+  status=$?
+  [[ $status -eq 1 ]] && grep -q "^usage: asm-decode" "$work/err" || fail "'$args': status $status, $(cat "$work/err")"
+done
+"$tool" --help | grep -q "^usage: asm-decode" || fail "--help"
+
+# Cells and fields against hand-worked values: positions converted from the
+# comments' degrees to degrees, minutes and ten-thousandths of a minute,
+# speeds and courses to tenths.
+python3 - "$work/out.128" <<'EOF' || fail "cell values"
+import json, sys
+lines = [json.loads(l) for l in open(sys.argv[1], encoding="utf-8")]
+
+def find(kind, user, message_id, field="userId", dac_fi=None):
+    for d in lines:
+        if d["kind"] == kind and d["messageId"] == message_id and d["fields"][field] == user and (
+                dac_fi is None or d["fields"]["dacFi"] == dac_fi):
+            return d
+    raise AssertionError(f"no {kind} message {message_id} from {user}")
+
+failed = 0
+def expect(d, template, view, cells, prefixes={}, fields={}):
+    global failed
+    what = f'{d["kind"]} {d["messageId"]} slot {d["slot"]}'
+    problems = []
+    if (d["template"], d["view"]) != (template, view):
+        problems.append(f'view {d["template"]}/{d["view"]}, expected {template}/{view}')
+    for cell, text in cells.items():
+        if d["cells"].get(cell) != text:
+            problems.append(f'cell {cell} {d["cells"].get(cell)!r}, expected {text!r}')
+    for cell, text in prefixes.items():
+        if not d["cells"].get(cell, "").startswith(text):
+            problems.append(f'cell {cell} {d["cells"].get(cell)!r}, expected to start {text!r}')
+    for name, value in fields.items():
+        if d["fields"][name] != value:
+            problems.append(f'field {name} {d["fields"][name]!r}, expected {value!r}')
+    for p in problems:
+        print(f"{what}: {p}", file=sys.stderr)
+    failed += len(problems)
+
+# Type 1: ROT -127, SOG 12.3, -123.395383333 / 48.38163333, COG 224, heading 215.
+expect(find("VDM", 371798000, 1), 1452, 1,
+       {"1160": "371798000", "1162": "-127", "1163": "012.3", "1164": "1", "1165": "12323.7230,W",
+        "1166": "4822.8980,N", "1167": "224.0", "1168": "215", "1169": "33", "1252": "2", "1757": "1249"},
+       fields={"sog": 123, "rateOfTurn": 129, "rxChannel": "", "cog": 2240})
+# Type 4: 2007-05-14 19:57:39, -76.352361667 / 36.883766667, EPFD 7.
+expect(find("VDM", 3669702, 4), 120, 4,
+       {"1160": "003669702", "1096": "2007", "1098": "5", "1101": "14", "1102": "19", "1103": "57", "1104": "39",
+        "1165": "07621.1417,W", "1166": "3653.0260,N", "1134": "7", "1252": "4", "1757": "1503"})
+# Type 5, two fragments: IMO 9134270, 3FOF8, EVER DIADEM, 225/70/1/31, draught 12.2.
+expect(find("VDM", 351759000, 5), 121, 5,
+       {"1088": "009134270", "1140": "3FOF8  ", "1109": "EVER DIADEM         ", "1148": "70", "1110": "225",
+        "1111": "070", "1112": "01", "1113": "31", "1123": "05", "1124": "15", "1145": "12.2"},
+       {"1047": "NEW YORK"})
+# Type 7 with one destination.
+expect(find("VDM", 2655651, 7), 129, 7,
+       {"1215": "265538450", "1244": "0", "1217": "000000000", "1245": "0", "1221": "000000000"})
+# Type 18, ITDMA: SOG 0.1, COG 79.6, -74.072131667 / 40.68454, heading 511, RAIM.
+expect(find("VDM", 338087471, 18), 142, 18,
+       {"1163": "000.1", "1167": "079.6", "1165": "07404.3279,W", "1166": "4041.0724,N", "1168": "511",
+        "1169": "49", "1172": "1", "1107": "1"})
+# Type 21 over two fragments, the first 43 characters long: the extension
+# name is whole only if the fragments are joined bit by bit.
+expect(find("VDM", 123456789, 21), 126, 21,
+       {"1114": "020", "1109": "CHINA ROSE MURPHY EX", "1110": "005", "1111": "005", "1112": "05", "1113": "05",
+        "1169": "50"},
+       {"1117": "PRESS ALERT"})
+# Type 24 parts A and B of 271041815.
+part_a = [d for d in lines if d["messageId"] == 24 and d["fields"]["userId"] == 271041815
+          and d["fields"]["partNumber"] == 0][0]
+expect(part_a, 151, 24, {"1326": "0"}, {"1109": "PROGUY"})
+part_b = [d for d in lines if d["messageId"] == 24 and d["fields"]["userId"] == 271041815
+          and d["fields"]["partNumber"] == 1][0]
+expect(part_b, 152, 24, {"1148": "60", "2133": "1D00014", "1110": "000", "1111": "015", "1112": "00", "1113": "05"},
+       {"1140": "TC6163"})
+# Own-ship met/hydro broadcast, every value not available.
+expect(find("VDO", 992509977, 8, dac_fi=1 << 6 | 31), 1448, 81,
+       {"1066": "992509977", "1068": "1", "1069": "31", "2062": "00608.044,W", "2061": "5317.696,N",
+        "2063": "29:23:24", "1538": "127", "1540": "360", "1542": "-1024", "1543": "101", "1544": "501",
+        "1545": "511", "1548": "4001", "1563": "13", "1564": "501", "1566": "510"})
+# A type 9 opens nothing.
+nine = [d for d in lines if d["messageId"] == 9][0]
+expect(nine, None, None, {})
+assert nine["cells"] == {}, nine["cells"]
+# tests/data: a tidal window, its acknowledgement, a broadcast one, own ship.
+expect(find("VDM", 2655000, 6), 1447, 62,
+       {"1026": "002655000", "1027": "265547250", "1161": "1", "1165": "1", "1166": "32", "1168": "07",
+        "1169": "14", "1170": "01151.234,E", "1171": "5742.500,N", "1172": "06", "1173": "30", "1174": "18",
+        "1175": "45", "1176": "270", "1177": "002.5", "1178": "00000.500,W", "1179": "0100.001,S",
+        "1184": "359", "1185": "025.5", "1186": "00000.000,E", "1193": "000.0"},
+       fields={"dacFi": 96})
+expect(find("ABK", 265547250, 6, "destinationId"), 1432, 60,
+       {"1815": "265547250", "1816": "A", "1817": "6", "1818": "1", "1819": "0"},
+       fields={"rxChannel": "A", "payload": "", "userId": 0})
+expect(find("ABK", 0, 8, "destinationId"), 1432, 60,
+       {"1815": "0", "1816": "B", "1817": "8", "1818": "3", "1819": "3"})
+expect(find("VDO", 2655000, 1), 1452, 1,
+       {"1163": "010.5", "1165": "01151.2340,E", "1166": "5742.5000,N", "1167": "090.0", "1168": "090"})
+sys.exit(1 if failed else 0)
+EOF
+
+if [[ $failures -ne 0 ]]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "asm-decode: all checks passed"
