@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "intake_test_support.h"
 
@@ -210,31 +209,6 @@ TEST(SentenceIntake, TwoIntakesKeepTheirOwnReassemblyAndNeverShareASlot) {
   EXPECT_STREQ(recorder.Slot(0).fragments.blocks[2].payloadText, "88888888880");
   EXPECT_STREQ(recorder.Slot(1).fragments.blocks[1].payloadText, "5ABCDEFGH");
   EXPECT_STREQ(recorder.Slot(1).fragments.blocks[2].payloadText, "00000000000");
-}
-
-TEST(SentenceIntake, TwoIntakesOnTwoThreadsStoreEveryMessageOnce) {
-  // Notes nothing (the log's threaded test covers the main thread); here
-  // the point is that the intakes share no state but the log.
-  struct Counter {
-    std::atomic<int> stores{0};
-    static void OnNotify(void* context, uint32_t, int32_t) {
-      static_cast<Counter*>(context)->stores.fetch_add(1, std::memory_order_relaxed);
-    }
-  } counter;
-  auto log = std::make_unique<MessageLog>();
-  InitLog(log.get());
-  const IntakeTarget target{log.get(), &Counter::OnNotify, &counter};
-  const std::string stream = kType5First + kType1 + kType5Second;
-  auto run = [&] {
-    auto intake = NewIntake();
-    for (int i = 0; i < 200; ++i)
-      FeedIntake(intake.get(), &target, reinterpret_cast<const uint8_t*>(stream.data()),
-                 static_cast<int>(stream.size()));
-  };
-  std::thread first(run), second(run);
-  first.join();
-  second.join();
-  EXPECT_EQ(counter.stores.load(), 2 * 200 * 2);
 }
 
 }  // namespace
