@@ -400,6 +400,11 @@ std::string Run(const Args& a) {
     PostOrFail(WaitFor(a[1]), WM_CLOSE, 0, 0);
     return "ok";
   }
+  if (verb == "pointer") {
+    Need(a, 2, "pointer X Y");
+    if (!SetCursorPos(atoi(a[1].c_str()), atoi(a[2].c_str()))) Fail("cannot move the pointer");
+    return "ok";
+  }
   if (verb == "sleep") {
     Need(a, 1, "sleep MS");
     Sleep(atoi(a[1].c_str()));

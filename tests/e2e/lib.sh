@@ -1,0 +1,345 @@
+# Harness for the end-to-end tests of asm-client.exe under Wine.
+#
+# A test script is run as `bash test_x.sh <win64 build dir> <source dir>` and
+# starts with:
+#
+#   source "$(dirname "$0")/lib.sh"
+#   e2e_begin "$@"                  # display, Wine prefix, clean-up trap
+#   e2e_ports COM7 COM8             # pseudo-terminal COM ports (before the client)
+#   e2e_start_client                # asm-client.exe, waits for its window
+#   ...
+#   e2e_finish                      # closes the client, reports the result
+#
+# Everything a test starts (Xvfb, socat, Wine, the client) is stopped by the
+# EXIT trap, also when a check fails or the time is up. Every step is bounded:
+# each driver call by E2E_STEP_TIMEOUT seconds, the whole test by
+# E2E_DEADLINE seconds (default 200, below CTest's limit).
+#
+# Functions:
+#   e2e_begin BUILD SOURCE    set up; exports E2E_BUILD, E2E_SOURCE, E2E_HOME
+#                             (BUILD/e2e), E2E_SHOTS (screenshots), DISPLAY,
+#                             WINEPREFIX; E2E_NAME is the test's name
+#   e2e_ports COMn...         one socat pseudo-terminal pair per port: the
+#                             client's end is registered as COMn in Wine, the
+#                             test's end is e2e_peer COMn; what the client
+#                             writes is collected in e2e_capture COMn
+#   e2e_peer COMn             path of the test's end of the port
+#   e2e_capture COMn          path of the file collecting the client's writes
+#   e2e_send COMn TEXT...     writes the texts to the port, each followed by CR LF
+#   e2e_send_file COMn FILE [DELAY]  writes a file's NMEA lines, DELAY s apart
+#   e2e_start_client          starts the client; sets E2E_CLIENT_PID
+#   e2e_wait_client_exit SECS waits for the client to end; sets E2E_CLIENT_EXIT
+#   e2e_drive ACTION... [-- ACTION...]   runs asm-driver.exe (see its header
+#                             for the actions); its output, one line per
+#                             action, lands in the array E2E_OUT; ends the
+#                             test when the driver fails
+#   e2e_geometry              reads the main window's geometry into E2E_WIN_*,
+#                             E2E_CLIENT_W/H, E2E_ORIGIN_X/Y, E2E_STYLE
+#   e2e_plot_geometry         derives the timeline layout from it: E2E_PLOT_L/
+#                             T/R/B, E2E_ROW_H; e2e_column_x I, e2e_row_y R
+#                             print client coordinates
+#   e2e_screenshot NAME       screenshot of the screen to E2E_SHOTS/<test>-NAME.png;
+#                             prints the path
+#   e2e_pixel PNG X Y         prints "R G B" of one pixel (screen coordinates)
+#   e2e_count_colour PNG X Y W H R G B   prints how many pixels of the box
+#                             have exactly that colour
+#   e2e_mark_at PNG CX CY R G B          fails unless a mark of that colour
+#                             lies around client point (CX, CY)
+#   e2e_wait_for SECS CMD...  retries CMD every 0.2 s until it succeeds
+#   e2e_check DESC CMD...     runs CMD; records a failure with DESC if it fails
+#   e2e_eq DESC EXPECTED ACTUAL          records a failure unless equal
+#   e2e_fail MSG              records a failure (the test goes on)
+#   e2e_die MSG               records a failure and ends the test now
+#   e2e_log MSG               prints a progress line
+#
+# Environment: E2E_DISPLAY=:N uses that X display instead of starting Xvfb;
+# ASM_CLIENT and ASM_DRIVER override the programs' paths.
+
+set -uo pipefail
+
+E2E_STEP_TIMEOUT=${E2E_STEP_TIMEOUT:-60}
+E2E_DEADLINE=${E2E_DEADLINE:-200}
+E2E_FAILURES=0
+E2E_PIDS=()
+E2E_FDS=()
+E2E_CLIENT_PID=
+
+e2e_log() { echo "[$(date +%T)] ${E2E_NAME:-e2e}: $*"; }
+e2e_fail() {
+  E2E_FAILURES=$((E2E_FAILURES + 1))
+  echo "FAIL: $*" >&2
+}
+e2e_die() {
+  e2e_fail "$@"
+  exit 1
+}
+
+e2e_check() {
+  local desc=$1
+  shift
+  if ! "$@"; then e2e_fail "$desc"; return 1; fi
+}
+
+e2e_eq() {
+  if [ "$2" != "$3" ]; then
+    e2e_fail "$1"$'\n'"  expected: $(printf '%q' "$2")"$'\n'"  actual:   $(printf '%q' "$3")"
+    return 1
+  fi
+}
+
+e2e_wait_for() {
+  local seconds=$1
+  shift
+  local end=$((SECONDS + seconds))
+  until "$@"; do
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.2
+  done
+}
+
+# Kills what this test started, newest first, and the prefix's wineserver
+# (which takes the client and any driver with it).
+e2e_cleanup() {
+  local status=$?
+  trap - EXIT INT TERM
+  [ -n "${E2E_WATCHDOG:-}" ] && kill "$E2E_WATCHDOG" 2>/dev/null
+  if [ -n "${WINEPREFIX:-}" ] && [ -n "${E2E_WINE_STARTED:-}" ]; then
+    timeout 20 wineserver -k 2>/dev/null
+    timeout 20 wineserver -w 2>/dev/null
+  fi
+  local fd
+  for fd in "${E2E_FDS[@]}"; do exec {fd}>&- 2>/dev/null; done
+  local i
+  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do kill "${E2E_PIDS[i]}" 2>/dev/null; done
+  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do wait "${E2E_PIDS[i]}" 2>/dev/null; done
+  if [ $status -eq 0 ] && [ "$E2E_FAILURES" -ne 0 ]; then status=1; fi
+  if [ $status -ne 0 ]; then
+    if [ -s "${E2E_HOME:-/nonexistent}/client.out" ]; then
+      echo "--- client output:" >&2
+      tail -n 20 "$E2E_HOME/client.out" >&2
+    fi
+    echo "${E2E_NAME:-e2e}: FAILED ($E2E_FAILURES failed checks)" >&2
+  fi
+  exit $status
+}
+
+e2e_start_xvfb() {
+  local fifo=$E2E_HOME/xvfb.display
+  rm -f "$fifo"
+  # -displayfd lets the server pick a free display itself, so tests of
+  # several build folders can run side by side.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  e2e_wait_for 20 test -s "$fifo" || e2e_die "Xvfb did not start"
+  DISPLAY=:$(head -n 1 "$fifo")
+  export DISPLAY
+}
+
+# Makes the Wine prefix once per build folder and reuses it after.
+e2e_prepare_prefix() {
+  export WINEPREFIX=$E2E_HOME/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEARCH=win64
+  E2E_WINE_STARTED=1
+  if [ ! -f "$WINEPREFIX/.e2e-ready" ]; then
+    e2e_log "making the Wine prefix (once per build folder)"
+    rm -rf "$WINEPREFIX"
+    timeout 180 wineboot -i >/dev/null 2>&1 || e2e_die "wineboot -i failed"
+    # Without a window manager Wine draws the frames and captions itself, so
+    # screenshots show the title bar as a user sees it.
+    timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
+      timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 ||
+      e2e_die "cannot set up the Wine prefix"
+    timeout 60 wineserver -w
+    touch "$WINEPREFIX/.e2e-ready"
+  fi
+}
+
+e2e_begin() {
+  [ $# -ge 2 ] || { echo "usage: $0 <win64 build dir> <source dir>" >&2; exit 2; }
+  E2E_BUILD=$(cd "$1" && pwd) || exit 2
+  E2E_SOURCE=$(cd "$2" && pwd) || exit 2
+  E2E_NAME=$(basename "$0" .sh)
+  E2E_NAME=${E2E_NAME#test_}
+  E2E_HOME=$E2E_BUILD/e2e
+  E2E_SHOTS=$E2E_HOME/screenshots
+  E2E_CLIENT=${ASM_CLIENT:-$E2E_BUILD/asm-client.exe}
+  E2E_DRIVER=${ASM_DRIVER:-$E2E_HOME/asm-driver.exe}
+  export E2E_BUILD E2E_SOURCE E2E_HOME E2E_SHOTS
+  export LC_ALL=C.UTF-8
+  mkdir -p "$E2E_SHOTS" "$E2E_HOME/ports"
+  [ -f "$E2E_CLIENT" ] || { echo "no client at $E2E_CLIENT: build the win64 preset" >&2; exit 1; }
+  [ -f "$E2E_DRIVER" ] || { echo "no driver at $E2E_DRIVER: build the win64 preset" >&2; exit 1; }
+  local tool
+  for tool in wine wineserver wineboot socat Xvfb jq /usr/bin/import /usr/bin/convert; do
+    command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/setup.sh" >&2; exit 1; }
+  done
+
+  # One test at a time per build folder: they share the prefix and port paths.
+  exec {E2E_LOCK}>"$E2E_HOME/lock"
+  flock -w 600 "$E2E_LOCK" || { echo "another e2e test holds $E2E_HOME/lock" >&2; exit 1; }
+
+  trap e2e_cleanup EXIT
+  trap 'e2e_fail "interrupted or out of time"; exit 1' INT TERM
+  (
+    trap 'kill $nap 2>/dev/null; exit 0' TERM
+    sleep "$E2E_DEADLINE" &
+    nap=$!
+    wait $nap && kill -TERM $$
+  ) >/dev/null 2>&1 &
+  E2E_WATCHDOG=$!
+
+  if [ -n "${E2E_DISPLAY:-}" ]; then
+    export DISPLAY=$E2E_DISPLAY
+  else
+    e2e_start_xvfb
+  fi
+  e2e_prepare_prefix
+  rm -f "$E2E_HOME/client.out"
+  e2e_log "display $DISPLAY, prefix $WINEPREFIX"
+}
+
+e2e_peer() { echo "$E2E_HOME/ports/$1-peer"; }
+e2e_capture() { echo "$E2E_HOME/ports/$1.out"; }
+
+# Starts one pseudo-terminal pair per port and registers the client's ends
+# as Wine COM ports. Must come before the client starts: Wine lists serial
+# ports in SERIALCOMM when its server starts.
+e2e_ports() {
+  local port link peer fd
+  for port in "$@"; do
+    link=$E2E_HOME/ports/$port
+    peer=$(e2e_peer "$port")
+    rm -f "$link" "$peer" "$(e2e_capture "$port")"
+    socat -d0 "pty,raw,echo=0,link=$link" "pty,raw,echo=0,link=$peer" &
+    E2E_PIDS+=($!)
+    e2e_wait_for 10 test -e "$link" -a -e "$peer" || e2e_die "socat made no pty pair for $port"
+    # Holding the client's end open keeps socat alive when the client closes
+    # the port (a pty pair ends at its last close); this end reads nothing.
+    exec {fd}<"$link"
+    E2E_FDS+=("$fd")
+    cat "$peer" >"$(e2e_capture "$port")" &
+    E2E_PIDS+=($!)
+    # The link paths are the same on every run, so the registry is written
+    # only the first time.
+    if ! grep -qF "\"$port\"=\"$link\"" "$WINEPREFIX/system.reg" 2>/dev/null; then
+      timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v "$port" /d "$link" /f >/dev/null 2>&1 ||
+        e2e_die "cannot register $port"
+    fi
+  done
+  timeout 20 wineserver -k 2>/dev/null
+  timeout 20 wineserver -w 2>/dev/null
+  local listed
+  listed=$(timeout 60 wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | tr -d '\r')
+  for port in "$@"; do
+    grep -qw "$port" <<<"$listed" || e2e_die "Wine does not list $port in SERIALCOMM: $listed"
+  done
+}
+
+e2e_send() {
+  local port=$1
+  shift
+  local line
+  for line in "$@"; do printf '%s\r\n' "$line"; done >"$(e2e_peer "$port")"
+}
+
+e2e_send_file() {
+  local port=$1 file=$2 delay=${3:-0} line
+  grep -E '^[!$]' "$file" | tr -d '\r' | while IFS= read -r line; do
+    printf '%s\r\n' "$line"
+    [ "$delay" != 0 ] && sleep "$delay"
+  done >"$(e2e_peer "$port")"
+}
+
+e2e_start_client() {
+  # Xvfb starts with the pointer in the middle of the screen, over the
+  # timeline, where it would put a hover read-out into the title.
+  e2e_drive pointer 1023 767
+  (cd "$E2E_HOME" && exec wine "$E2E_CLIENT") >>"$E2E_HOME/client.out" 2>&1 &
+  E2E_CLIENT_PID=$!
+  E2E_PIDS+=("$E2E_CLIENT_PID")
+  e2e_drive wait-main
+}
+
+# Waits up to SECS for the client to end and sets E2E_CLIENT_EXIT to its
+# exit code; fails (and leaves it empty) when it does not end in time.
+e2e_wait_client_exit() {
+  local end=$((SECONDS + $1))
+  E2E_CLIENT_EXIT=
+  while kill -0 "$E2E_CLIENT_PID" 2>/dev/null; do
+    if [ $SECONDS -ge $end ]; then
+      e2e_fail "the client did not end within $1 s"
+      return 1
+    fi
+    sleep 0.1
+  done
+  wait "$E2E_CLIENT_PID"
+  E2E_CLIENT_EXIT=$?
+}
+
+# Runs the driver; its output lines land in the array E2E_OUT.
+e2e_drive() {
+  local status
+  timeout "$E2E_STEP_TIMEOUT" wine "$E2E_DRIVER" "$@" >"$E2E_HOME/driver.out" 2>"$E2E_HOME/driver.err"
+  status=$?
+  mapfile -t E2E_OUT < <(tr -d '\r' <"$E2E_HOME/driver.out")
+  if [ $status -ne 0 ]; then
+    e2e_die "driver failed ($status): $* :: $(tr -d '\r' <"$E2E_HOME/driver.err")"
+  fi
+}
+
+e2e_geometry() {
+  e2e_drive geometry main
+  # window L T R B client W H origin X Y style S exstyle E
+  read -r _ E2E_WIN_L E2E_WIN_T E2E_WIN_R E2E_WIN_B _ E2E_CLIENT_W E2E_CLIENT_H _ E2E_ORIGIN_X E2E_ORIGIN_Y \
+    _ E2E_STYLE _ E2E_EXSTYLE <<<"${E2E_OUT[0]}"
+}
+
+# The timeline's layout, from the client rectangle: the plot is inset by 5,
+# rows are a 33rd of its height (whole pixels), columns a 50th of its width.
+e2e_plot_geometry() {
+  e2e_geometry
+  E2E_PLOT_L=5 E2E_PLOT_T=5
+  E2E_PLOT_R=$((E2E_CLIENT_W - 5)) E2E_PLOT_B=$((E2E_CLIENT_H - 5))
+  E2E_ROW_H=$(((E2E_PLOT_B - E2E_PLOT_T) / 33))
+}
+e2e_column_x() {
+  # Summed step by step in double precision, as the client does.
+  awk -v l="$E2E_PLOT_L" -v r="$E2E_PLOT_R" -v i="$1" \
+    'BEGIN { w = (r - l) / 50; x = 0; for (k = 0; k < i; k++) x += w; printf "%d\n", l + int(x) }'
+}
+e2e_row_y() { echo $((E2E_PLOT_B - $1 * E2E_ROW_H)); }
+
+e2e_screenshot() {
+  local file=$E2E_SHOTS/$E2E_NAME-$1.png
+  timeout 30 /usr/bin/import -display "$DISPLAY" -window root "$file" || e2e_die "screenshot failed"
+  echo "$file"
+}
+
+e2e_pixel() {
+  timeout 30 /usr/bin/convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- |
+    sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
+}
+
+e2e_count_colour() {
+  local png=$1 x=$2 y=$3 w=$4 h=$5 r=$6 g=$7 b=$8
+  timeout 30 /usr/bin/convert "$png" -crop "${w}x${h}+$x+$y" +repage -depth 8 txt:- |
+    awk -v want="($r,$g,$b" 'NR > 1 && index($2, want) == 1 { n++ } END { print n + 0 }'
+}
+
+# A mark is a square outline of half-size 2 drawn with a 2-pixel pen around
+# its point; look for its colour in a 9 by 9 box there.
+e2e_mark_at() {
+  local png=$1 cx=$2 cy=$3 r=$4 g=$5 b=$6 n
+  n=$(e2e_count_colour "$png" $((E2E_ORIGIN_X + cx - 4)) $((E2E_ORIGIN_Y + cy - 4)) 9 9 "$r" "$g" "$b")
+  [ "$n" -ge 8 ]
+}
+
+e2e_finish() {
+  if [ -n "$E2E_CLIENT_PID" ] && kill -0 "$E2E_CLIENT_PID" 2>/dev/null; then
+    e2e_drive close main
+    e2e_wait_client_exit 20 && e2e_eq "client exit code" 0 "$E2E_CLIENT_EXIT"
+  fi
+  if [ "$E2E_FAILURES" -ne 0 ]; then exit 1; fi
+  e2e_log "passed"
+  exit 0
+}
