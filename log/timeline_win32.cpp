@@ -4,6 +4,8 @@
 // the title bar and the click that opens a message view. Main thread only.
 #include "log/timeline_win32.h"
 
+#include <cstring>
+
 #include "app/shell_win32.h"
 #include "log/timeline.h"
 #include "views/message_dialog_win32.h"
@@ -93,6 +95,9 @@ void ShowHoverTitle(HWND window, LPARAM lParam) {
   int32_t x = static_cast<int16_t>(LOWORD(lParam));
   int32_t y = static_cast<int16_t>(HIWORD(lParam));
   FormatHoverTitle(layout, kMainWindowTitle, x, y, title, sizeof title);
+  // Every pointer move arrives here; redraw the caption only when it changes.
+  char shown[sizeof title];
+  if (GetWindowTextA(window, shown, sizeof shown) > 0 && std::strcmp(shown, title) == 0) return;
   SetWindowTextA(window, title);
 }
 
