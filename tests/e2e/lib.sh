@@ -210,7 +210,7 @@ e2e_ports() {
     link=$E2E_HOME/ports/$port
     peer=$(e2e_peer "$port")
     rm -f "$link" "$peer" "$(e2e_capture "$port")"
-    socat -d0 "pty,raw,echo=0,link=$link" "pty,raw,echo=0,link=$peer" &
+    socat "pty,raw,echo=0,link=$link" "pty,raw,echo=0,link=$peer" 2>>"$E2E_HOME/ports/socat.log" &
     E2E_PIDS+=($!)
     e2e_wait_for 10 test -e "$link" -a -e "$peer" || e2e_die "socat made no pty pair for $port"
     # Holding the client's end open keeps socat alive when the client closes
