@@ -43,8 +43,12 @@
 #   e2e_pixel PNG X Y         prints "R G B" of one pixel (screen coordinates)
 #   e2e_count_colour PNG X Y W H R G B   prints how many pixels of the box
 #                             have exactly that colour
-#   e2e_mark_at PNG CX CY R G B          fails unless a mark of that colour
-#                             lies around client point (CX, CY)
+#   e2e_mark_at PNG CX CY R G B          true if a timeline mark of that
+#                             colour lies around client point (CX, CY);
+#                             e2e_no_mark_at the opposite
+#   e2e_nmea SENTENCE         prints the sentence with its "*hh" checksum
+#   e2e_connect MENU PORT BAUD [NAME]    connects a link through its settings
+#                             dialog; the report box's JSON lands in E2E_REPORT
 #   e2e_wait_for SECS CMD...  retries CMD every 0.2 s until it succeeds
 #   e2e_check DESC CMD...     runs CMD; records a failure with DESC if it fails
 #   e2e_eq DESC EXPECTED ACTUAL          records a failure unless equal
@@ -152,6 +156,13 @@ e2e_prepare_prefix() {
     timeout 60 wineserver -w
     touch "$WINEPREFIX/.e2e-ready"
   fi
+  # Debian's Wine does not find its own fonts unless they are in the prefix:
+  # without them dialogs use a substitute font and captions lose the glyphs
+  # of their buttons.
+  local font fonts=$WINEPREFIX/drive_c/windows/Fonts
+  for font in tahoma.ttf tahomabd.ttf marlett.ttf sserife.fon; do
+    [ -e "$fonts/$font" ] || ln -sf "/usr/share/wine/fonts/$font" "$fonts/$font"
+  done
 }
 
 e2e_begin() {
@@ -327,11 +338,45 @@ e2e_count_colour() {
 }
 
 # A mark is a square outline of half-size 2 drawn with a 2-pixel pen around
-# its point; look for its colour in a 9 by 9 box there.
-e2e_mark_at() {
-  local png=$1 cx=$2 cy=$3 r=$4 g=$5 b=$6 n
-  n=$(e2e_count_colour "$png" $((E2E_ORIGIN_X + cx - 4)) $((E2E_ORIGIN_Y + cy - 4)) 9 9 "$r" "$g" "$b")
-  [ "$n" -ge 8 ]
+# its point. Look for its colour in the 9 by 9 box there, leaving out the
+# box's middle line, where a green grid row of the same colour may run.
+e2e_mark_pixels() {
+  local png=$1 cx=$2 cy=$3 r=$4 g=$5 b=$6 all line
+  local sx=$((E2E_ORIGIN_X + cx)) sy=$((E2E_ORIGIN_Y + cy))
+  all=$(e2e_count_colour "$png" $((sx - 4)) $((sy - 4)) 9 9 "$r" "$g" "$b")
+  line=$(e2e_count_colour "$png" $((sx - 4)) "$sy" 9 1 "$r" "$g" "$b")
+  echo $((all - line))
+}
+e2e_mark_at() { [ "$(e2e_mark_pixels "$@")" -ge 6 ]; }
+e2e_no_mark_at() { [ "$(e2e_mark_pixels "$@")" -eq 0 ]; }
+
+# NMEA sentence with its checksum: e2e_nmea '$AIABK,...' prints '$AIABK,...*hh'.
+e2e_nmea() {
+  local body=${1:1} sum=0 i
+  for ((i = 0; i < ${#body}; i++)); do
+    sum=$((sum ^ $(printf '%d' "'${body:i:1}")))
+  done
+  printf '%s*%02X\n' "$1" "$sum"
+}
+
+# Connects a link through its settings dialog as a user would: opens the
+# dialog from the menu, types the name, picks the port, types the baud rate,
+# presses Accept and reads the report box into E2E_REPORT (JSON), then closes
+# the box. MENU_ID is 1060, 40715 or 40706; dialog 250 stays open.
+e2e_connect() {
+  local menu=$1 port=$2 baud=$3 name=${4:-e2e} dialog
+  case $menu in
+    1060) dialog="AIS Presentation Port Settings" ;;
+    40715) dialog="AIS Nmea Port Settings" ;;
+    40706) dialog="Sensor Data Stream - Settings" ;;
+    *) e2e_die "e2e_connect: no settings dialog for menu item $menu" ;;
+  esac
+  e2e_drive menu "$menu" -- wait-window "$dialog" "#32770" -- set-text "$dialog" 2071 "$name" \
+    -- select "$dialog" 2089 "$port" -- set-text "$dialog" 2092 "$baud" -- click "$dialog" 2091 \
+    -- msgbox "Remote Connection Status" -- press "Remote Connection Status" ok
+  E2E_REPORT=${E2E_OUT[6]}
+  [ "$(jq -r .icon <<<"$E2E_REPORT")" = information ] || e2e_die "cannot connect $port: $E2E_REPORT"
+  if [ "$menu" != 40706 ]; then e2e_drive wait-gone "$dialog"; fi
 }
 
 e2e_finish() {
