@@ -5,8 +5,35 @@
 // line k to action k. The first failing action prints its reason on stderr
 // and ends the run with exit code 1.
 //
-// A window is named by "main" (the client's main window, class APP) or by its
-// exact title. Texts are printed and taken as UTF-8.
+// A WINDOW is "main" (the client's main window, class APP) or the exact
+// title of a visible top-level window (dialogs and message boxes are class
+// #32770). Texts are UTF-8; texts printed as results keep to their line:
+// backslash, CR and LF appear as \\, \r and \n.
+//
+//   wait-main                    waits for the main window; prints its handle
+//   wait-window TITLE [CLASS]    waits for a window; "ok"
+//   wait-gone TITLE              waits until it has closed; "ok"
+//   exists TITLE                 "yes" or "no", without waiting
+//   title WINDOW                 the window's title
+//   geometry WINDOW              "window L T R B client W H origin X Y style S exstyle E"
+//                                (screen coordinates; client size; its origin on screen)
+//   menu ID                      chooses a menu command (posts WM_COMMAND); "ok"
+//   menu-items                   the main menu as JSON: text, id or popup, checked, grayed
+//   menu-state ID                "checked" or "unchecked", plus " grayed"
+//   set-text WINDOW ID TEXT      sets a control's text (edits notify their dialog); "ok"
+//   get-text WINDOW ID           a control's text
+//   select WINDOW ID TEXT        picks a combo box entry and notifies CBN_SELCHANGE; its index
+//   combo WINDOW ID              {"items":[...],"selected":N,"text":"..."}
+//   click WINDOW ID              clicks a button (posted BM_CLICK); "ok"
+//   msgbox CAPTION               waits for a message box; {"caption","text","icon","buttons"},
+//                                icon one of information, error, warning, question, none
+//   press CAPTION ok|cancel|yes|no   presses a message box button, waits for it to close
+//   dump WINDOW                  every child control as JSON: id, class, text, visible
+//   hover X Y                    moves the mouse over the main window's client point; "ok"
+//   click-at X Y                 clicks the main window's client point (posted); "ok"
+//   close WINDOW                 posts WM_CLOSE; "ok"
+//   pointer X Y                  moves the screen pointer; "ok"
+//   sleep MS, timeout MS         waits; sets the wait limit (default 10000 ms); "ok"
 //
 // Actions that may open a modal window in the client (menu commands, button
 // clicks, timeline clicks) are posted, never sent: a sent message would wait
@@ -69,6 +96,23 @@ std::string Json(const std::string& text) {
     }
   }
   return out + "\"";
+}
+
+// Texts printed as results stay on their line: backslash, CR and LF are
+// written as \\, \r and \n.
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
+  }
+  return out;
 }
 
 struct Failure {
@@ -294,7 +338,7 @@ std::string Run(const Args& a) {
   }
   if (verb == "title") {
     Need(a, 1, "title WINDOW");
-    return WindowText(WaitFor(a[1]));
+    return OneLine(WindowText(WaitFor(a[1])));
   }
   if (verb == "menu") {
     Need(a, 1, "menu ID");
@@ -320,7 +364,7 @@ std::string Run(const Args& a) {
   }
   if (verb == "get-text") {
     Need(a, 2, "get-text WINDOW ID");
-    return WindowText(Control(WaitFor(a[1]), a[2]));
+    return OneLine(WindowText(Control(WaitFor(a[1]), a[2])));
   }
   if (verb == "select") {
     Need(a, 3, "select WINDOW ID TEXT");

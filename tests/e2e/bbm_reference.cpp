@@ -15,7 +15,9 @@
 
 namespace {
 
-void Print(void*, const char* text, int length, int) { fwrite(text, 1, static_cast<size_t>(length), stdout); }
+void Print(void*, const char* text, int length, int) {
+  fwrite(text, 1, static_cast<size_t>(length), stdout);
+}
 
 }  // namespace
 
