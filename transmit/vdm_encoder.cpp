@@ -257,6 +257,7 @@ int PackAisMessage(const DecodedMessage& m, const uint8_t* applicationData, int 
       return bits;
     }
     case 8:
+    case 14:  // a safety broadcast's text sits where a binary broadcast's data does
       return BinaryMessage(applicationData, applicationBits, 40, out);
     case 18:
       PackRows(kClassBPosition, m, out);

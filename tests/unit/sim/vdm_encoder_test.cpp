@@ -229,7 +229,7 @@ std::vector<Sample> Samples() {
   samples.push_back({"type 24 part A", m, {}, 0, 160});
   m = Blank(24, 244555666);
   m.partNumber = 1, m.shipType = 37, m.dimensions = (8u << 21) | (4u << 12) | (2u << 6) | 2u;
-  SetText(m.vendorId, "SIMRAD");
+  SetText(m.vendorId, "XYZ1234");
   SetText(m.callSign, "PD1234");
   samples.push_back({"type 24 part B", m, {}, 0, 168});
   return samples;
