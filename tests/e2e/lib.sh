@@ -57,7 +57,9 @@
 #   e2e_log MSG               prints a progress line
 #
 # Environment: E2E_DISPLAY=:N uses that X display instead of starting Xvfb;
-# ASM_CLIENT and ASM_DRIVER override the programs' paths.
+# E2E_HOME moves the prefix, ports and screenshots out of BUILD/e2e;
+# E2E_DEADLINE=0 lifts the time limit; ASM_CLIENT and ASM_DRIVER override
+# the programs' paths.
 
 set -uo pipefail
 
@@ -148,13 +150,22 @@ e2e_prepare_prefix() {
     e2e_log "making the Wine prefix (once per build folder)"
     rm -rf "$WINEPREFIX"
     timeout 180 wineboot -i >/dev/null 2>&1 || e2e_die "wineboot -i failed"
-    # Without a window manager Wine draws the frames and captions itself, so
-    # screenshots show the title bar as a user sees it.
+    timeout 60 wineserver -w
+    touch "$WINEPREFIX/.e2e-ready"
+  fi
+  # Xvfb has no window manager: there Wine must draw the frames and captions
+  # itself, so that screenshots show the title bar as a user sees it. On a
+  # user's display the window manager does it. Changed only when it must be.
+  local frames=wm stamp=$WINEPREFIX/.e2e-own-frames
+  [ -z "${E2E_DISPLAY:-}" ] && frames=own
+  if [ $frames = own ] && [ ! -f "$stamp" ]; then
     timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
       timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 ||
       e2e_die "cannot set up the Wine prefix"
-    timeout 60 wineserver -w
-    touch "$WINEPREFIX/.e2e-ready"
+    touch "$stamp"
+  elif [ $frames = wm ] && [ -f "$stamp" ]; then
+    timeout 60 wine reg delete 'HKCU\Software\Wine\X11 Driver' /f >/dev/null 2>&1
+    rm -f "$stamp"
   fi
   # Debian's Wine does not find its own fonts unless they are in the prefix:
   # without them dialogs use a substitute font and captions lose the glyphs
@@ -171,7 +182,7 @@ e2e_begin() {
   E2E_SOURCE=$(cd "$2" && pwd) || exit 2
   E2E_NAME=$(basename "$0" .sh)
   E2E_NAME=${E2E_NAME#test_}
-  E2E_HOME=$E2E_BUILD/e2e
+  E2E_HOME=${E2E_HOME:-$E2E_BUILD/e2e}
   E2E_SHOTS=$E2E_HOME/screenshots
   E2E_CLIENT=${ASM_CLIENT:-$E2E_BUILD/asm-client.exe}
   E2E_DRIVER=${ASM_DRIVER:-$E2E_HOME/asm-driver.exe}
@@ -191,13 +202,15 @@ e2e_begin() {
 
   trap e2e_cleanup EXIT
   trap 'e2e_fail "interrupted or out of time"; exit 1' INT TERM
-  (
-    trap 'kill $nap 2>/dev/null; exit 0' TERM
-    sleep "$E2E_DEADLINE" &
-    nap=$!
-    wait $nap && kill -TERM $$
-  ) >/dev/null 2>&1 &
-  E2E_WATCHDOG=$!
+  if [ "$E2E_DEADLINE" -gt 0 ]; then
+    (
+      trap 'kill $nap 2>/dev/null; exit 0' TERM
+      sleep "$E2E_DEADLINE" &
+      nap=$!
+      wait $nap && kill -TERM $$
+    ) >/dev/null 2>&1 &
+    E2E_WATCHDOG=$!
+  fi
 
   if [ -n "${E2E_DISPLAY:-}" ]; then
     export DISPLAY=$E2E_DISPLAY
@@ -263,8 +276,9 @@ e2e_send_file() {
 
 e2e_start_client() {
   # Xvfb starts with the pointer in the middle of the screen, over the
-  # timeline, where it would put a hover read-out into the title.
-  e2e_drive pointer 1023 767
+  # timeline, where it would put a hover read-out into the title. A user's
+  # pointer is left alone.
+  [ -z "${E2E_DISPLAY:-}" ] && e2e_drive pointer 1023 767
   (cd "$E2E_HOME" && exec wine "$E2E_CLIENT") >>"$E2E_HOME/client.out" 2>&1 &
   E2E_CLIENT_PID=$!
   E2E_PIDS+=("$E2E_CLIENT_PID")
