@@ -185,7 +185,7 @@ e2e_begin() {
   E2E_HOME=${E2E_HOME:-$E2E_BUILD/e2e}
   E2E_SHOTS=$E2E_HOME/screenshots
   E2E_CLIENT=${ASM_CLIENT:-$E2E_BUILD/asm-client.exe}
-  E2E_DRIVER=${ASM_DRIVER:-$E2E_HOME/asm-driver.exe}
+  E2E_DRIVER=${ASM_DRIVER:-$E2E_BUILD/e2e/asm-driver.exe}
   export E2E_BUILD E2E_SOURCE E2E_HOME E2E_SHOTS
   export LC_ALL=C.UTF-8
   mkdir -p "$E2E_SHOTS" "$E2E_HOME/ports"

@@ -9,7 +9,7 @@ e2e_start_client
 e2e_connect 1060 COM7 38400 presentation
 e2e_connect 40715 COM8 38400 nmea
 
-REFERENCE=$E2E_HOME/asm-bbm-reference.exe
+REFERENCE=$E2E_BUILD/e2e/asm-bbm-reference.exe
 [ -f "$REFERENCE" ] || e2e_die "no $REFERENCE: build the win64 preset"
 
 before=$(date -u '+%-d %-H %-M')
