@@ -110,6 +110,6 @@ e2e_send_file COM7 <(awk -F, '/^!/ { print } /^!/ && $2 == $3 && ++n == 40 { exi
 sleep 1
 shot=$(e2e_screenshot "$(date +%Y%m%d-%H%M%S)")
 echo "run: screenshot $shot"
-e2e_drive close main
+e2e_drive close main >/dev/null
 e2e_wait_client_exit 20 && echo "run: the client ended with exit code $E2E_CLIENT_EXIT"
 exit 0

@@ -31,8 +31,9 @@
 #   e2e_wait_client_exit SECS waits for the client to end; sets E2E_CLIENT_EXIT
 #   e2e_drive ACTION... [-- ACTION...]   runs asm-driver.exe (see its header
 #                             for the actions); its output, one line per
-#                             action, lands in the array E2E_OUT; ends the
-#                             test when the driver fails
+#                             action, lands in the array E2E_OUT and on
+#                             stdout; ends the test when the driver fails
+#   e2e_drive_lines VAR ACTION...        the same, into the array VAR only
 #   e2e_geometry              reads the main window's geometry into E2E_WIN_*,
 #                             E2E_CLIENT_W/H, E2E_ORIGIN_X/Y, E2E_STYLE
 #   e2e_plot_geometry         derives the timeline layout from it: E2E_PLOT_L/
@@ -278,11 +279,11 @@ e2e_start_client() {
   # Xvfb starts with the pointer in the middle of the screen, over the
   # timeline, where it would put a hover read-out into the title. A user's
   # pointer is left alone.
-  [ -z "${E2E_DISPLAY:-}" ] && e2e_drive pointer 1023 767
+  [ -z "${E2E_DISPLAY:-}" ] && e2e_drive pointer 1023 767 >/dev/null
   (cd "$E2E_HOME" && exec wine "$E2E_CLIENT") >>"$E2E_HOME/client.out" 2>&1 &
   E2E_CLIENT_PID=$!
   E2E_PIDS+=("$E2E_CLIENT_PID")
-  e2e_drive wait-main
+  e2e_drive wait-main >/dev/null
 }
 
 # Waits up to SECS for the client to end and sets E2E_CLIENT_EXIT to its
@@ -301,7 +302,9 @@ e2e_wait_client_exit() {
   E2E_CLIENT_EXIT=$?
 }
 
-# Runs the driver; its output lines land in the array E2E_OUT.
+# Runs the driver; its output lines land in the array E2E_OUT and are also
+# printed. Called as a plain command (not in "$(...)") a failing driver ends
+# the test with its reason.
 e2e_drive() {
   local status
   timeout "$E2E_STEP_TIMEOUT" wine "$E2E_DRIVER" "$@" >"$E2E_HOME/driver.out" 2>"$E2E_HOME/driver.err"
@@ -310,10 +313,19 @@ e2e_drive() {
   if [ $status -ne 0 ]; then
     e2e_die "driver failed ($status): $* :: $(tr -d '\r' <"$E2E_HOME/driver.err")"
   fi
+  [ ${#E2E_OUT[@]} -eq 0 ] || printf '%s\n' "${E2E_OUT[@]}"
+}
+
+# The same, the output lines going into the array VAR instead of stdout.
+e2e_drive_lines() {
+  local -n e2e_lines_out=$1
+  shift
+  e2e_drive "$@" >/dev/null
+  e2e_lines_out=("${E2E_OUT[@]}")
 }
 
 e2e_geometry() {
-  e2e_drive geometry main
+  e2e_drive geometry main >/dev/null
   # window L T R B client W H origin X Y style S exstyle E
   read -r _ E2E_WIN_L E2E_WIN_T E2E_WIN_R E2E_WIN_B _ E2E_CLIENT_W E2E_CLIENT_H _ E2E_ORIGIN_X E2E_ORIGIN_Y \
     _ E2E_STYLE _ E2E_EXSTYLE <<<"${E2E_OUT[0]}"
@@ -387,15 +399,15 @@ e2e_connect() {
   esac
   e2e_drive menu "$menu" -- wait-window "$dialog" "#32770" -- set-text "$dialog" 2071 "$name" \
     -- select "$dialog" 2089 "$port" -- set-text "$dialog" 2092 "$baud" -- click "$dialog" 2091 \
-    -- msgbox "Remote Connection Status" -- press "Remote Connection Status" ok
+    -- msgbox "Remote Connection Status" -- press "Remote Connection Status" ok >/dev/null
   E2E_REPORT=${E2E_OUT[6]}
   [ "$(jq -r .icon <<<"$E2E_REPORT")" = information ] || e2e_die "cannot connect $port: $E2E_REPORT"
-  if [ "$menu" != 40706 ]; then e2e_drive wait-gone "$dialog"; fi
+  if [ "$menu" != 40706 ]; then e2e_drive wait-gone "$dialog" >/dev/null; fi
 }
 
 e2e_finish() {
   if [ -n "$E2E_CLIENT_PID" ] && kill -0 "$E2E_CLIENT_PID" 2>/dev/null; then
-    e2e_drive close main
+    e2e_drive close main >/dev/null
     e2e_wait_client_exit 20 && e2e_eq "client exit code" 0 "$E2E_CLIENT_EXIT"
   fi
   if [ "$E2E_FAILURES" -ne 0 ]; then exit 1; fi
