@@ -319,6 +319,7 @@ void RunTimers(Simulator* sim) {
     const bool was = sim->port.attached;
     const PortEvents events{OnLine, OnOverlong, OnStatus, sim};
     RecheckPort(&sim->port, &events);
+    sim->recheckNextMs = kNever;
     if (!was && sim->port.attached) sim->ownNextMs = now;  // tell a new listener who we are at once
   }
   if (sim->options.role == Role::kSensor) {
@@ -361,8 +362,11 @@ void RunTimers(Simulator* sim) {
 int64_t NextDeadline(Simulator* sim) {
   const bool looking = (sim->port.kind == PortKind::kPty && !sim->port.attached) ||
                        (sim->port.kind == PortKind::kDevice && sim->port.readFd < 0);
-  sim->recheckNextMs =
-      looking ? sim->nowMs + (sim->port.kind == PortKind::kPty ? kPtyRecheckMs : kDeviceRecheckMs) : kNever;
+  // Set once per look, not pushed back by every other wake-up.
+  if (!looking)
+    sim->recheckNextMs = kNever;
+  else if (sim->recheckNextMs == kNever)
+    sim->recheckNextMs = sim->nowMs + (sim->port.kind == PortKind::kPty ? kPtyRecheckMs : kDeviceRecheckMs);
   int64_t next = Earliest(sim->endMs, sim->recheckNextMs);
   if (sim->options.role == Role::kSensor) return Earliest(next, sim->sensorNextMs);
   next = Earliest(next, sim->ownNextMs);

@@ -128,7 +128,7 @@ grep -q 'line of 300 characters discarded' "$work/bad.err" || fail "overlong lin
 # The pseudo-terminal: a link while running, read from like a port,
 # removed on SIGTERM with exit status 0.
 link=$work/com7
-"$tool" --pty "$link" --rate 5 2>"$work/pty.err" &
+"$tool" --pty "$link" --rate 50 2>"$work/pty.err" &
 sim=$!
 for _ in $(seq 50); do [[ -L $link ]] && break; sleep 0.1; done
 [[ $(readlink "$link") == /dev/pts/* ]] || fail "no link to a pseudo-terminal"
