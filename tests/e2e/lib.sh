@@ -253,11 +253,19 @@ e2e_ports() {
   done
   timeout 20 wineserver -k 2>/dev/null
   timeout 20 wineserver -w 2>/dev/null
-  local listed
-  listed=$(timeout 60 wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | tr -d '\r')
-  for port in "$@"; do
-    grep -qw "$port" <<<"$listed" || e2e_die "Wine does not list $port in SERIALCOMM: $listed"
+  # Wine fills SERIALCOMM from a service that starts beside the first
+  # program, so a query right after the server's start can come too early;
+  # ask again a few times before calling the set-up broken.
+  local listed missing try
+  for try in 1 2 3 4 5; do
+    listed=$(timeout 60 wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>"$E2E_HOME/reg.err" | tr -d '\r')
+    missing=
+    for port in "$@"; do grep -qw "$port" <<<"$listed" || missing+=" $port"; done
+    [ -z "$missing" ] && return 0
+    e2e_log "SERIALCOMM lacks$missing; asking again"
+    sleep 1
   done
+  e2e_die "Wine does not list$missing in SERIALCOMM: $listed $(tr -d '\r' <"$E2E_HOME/reg.err")"
 }
 
 e2e_send() {
