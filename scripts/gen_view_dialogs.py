@@ -424,7 +424,9 @@ def render(template):
         for c in r["cells"]:
             geometry = f"{c['x']}, {r['cell_y']}, {c['width']}, {CELL_HEIGHT}"
             if c["edit"]:
-                out.append(f"    EDITTEXT {c['id']}, {geometry}, ES_AUTOHSCROLL | ES_READONLY")
+                # Not a tab stop: the view keeps the focus itself rather than
+                # handing it to the first box, which would show its text selected.
+                out.append(f"    EDITTEXT {c['id']}, {geometry}, ES_AUTOHSCROLL | ES_READONLY | NOT WS_TABSTOP")
             else:
                 out.append(f"    CTEXT {rc_string(c['fixed'] or '')}, {c['id']}, {geometry}, SS_SUNKEN | SS_NOPREFIX")
     out.append("END")

@@ -1,0 +1,335 @@
+#!/usr/bin/env bash
+# The message views end to end: the whole recorded corpus, plus an ABK
+# acknowledgement, a met/hydro broadcast, a tidal window and a class B SOTDMA
+# report, goes into the Presentation Port in batches; after each batch every
+# stored column is clicked. A column with a view must open the template its
+# message calls for, and every cell must read what asm-decode says the view
+# writes for that slot (cells it does not write keep the template's text); a
+# column without a view, and the strip right of the last column, must open
+# nothing. The first view of each template is photographed, and one view is
+# closed with the Escape key instead of the close box.
+#
+# Needs the native asm-decode (ASM_DECODE, default <source>/build/native/asm-decode).
+source "$(dirname "$0")/lib.sh"
+e2e_begin "$@"
+
+ASM_DECODE=${ASM_DECODE:-$E2E_SOURCE/build/native/asm-decode}
+[ -x "$ASM_DECODE" ] || e2e_die "no asm-decode at $ASM_DECODE: build the native preset"
+CORPUS=$E2E_SOURCE/../shared/corpus
+RC=$E2E_SOURCE/res/view_dialogs.rc
+WORK=$E2E_HOME/views
+rm -rf "$WORK"
+mkdir -p "$WORK"
+
+# The dialog fonts: Debian's Wine does not find its own Tahoma and MS Sans
+# Serif unless they are in the prefix, and would lay the views out in a
+# substitute font.
+fonts_dir=$WINEPREFIX/drive_c/windows/Fonts
+for font in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/sserife.fon; do
+  [ -e "$fonts_dir/${font##*/}" ] || ln -s "$font" "$fonts_dir/" 2>/dev/null
+done
+
+# Extra sentences the corpus lacks, packed from stated fields.
+python3 - "$WORK/extra.nmea" <<'EOF'
+import functools, sys
+
+def frame(body):
+    return "%s*%02X" % (body, functools.reduce(lambda a, c: a ^ ord(c), body[1:], 0))
+
+def armour(bits):
+    fill = -len(bits) % 6
+    bits += "0" * fill
+    chars = "".join(chr(v + 48 if v < 40 else v + 56) for v in (int(bits[i:i + 6], 2) for i in range(0, len(bits), 6)))
+    return chars, fill
+
+def fields(*pairs):
+    return "".join(format(value & ((1 << width) - 1), "0%db" % width) for width, value in pairs)
+
+def vdo(bits):
+    payload, fill = armour(bits)
+    return frame("!AIVDO,1,1,,A,%s,%d" % (payload, fill))
+
+# Met/hydro report of the own station (MMSI 0) as packed at 14:07 on day 23:
+# every observation not available.
+met_hydro = bytes.fromhex("200000000000 5F52DAF029A8102EE1FFFFB45A200657D7FFBFFD0FFF68FFB47FFED1FFFFED1FFFDA35F5FFEC00")
+met_hydro_bits = "".join(format(b, "08b") for b in met_hydro)
+
+# Tidal window, DAC 1 FI 32, on 15 July: three windows, one west and south.
+def window(lon_deg, lat_deg, from_h, from_m, to_h, to_m, direction, speed):
+    return ((25, round(lon_deg * 60000)), (24, round(lat_deg * 60000)), (5, from_h), (6, from_m),
+            (5, to_h), (6, to_m), (9, direction), (8, speed))
+tidal = fields((6, 6), (2, 0), (30, 244670316), (2, 1), (30, 211234567), (1, 0), (1, 0), (10, 1), (6, 32),
+               (4, 7), (5, 15),
+               *window(4.5, 52.1, 10, 30, 16, 45, 245, 23),
+               *window(-1.25, -33.875, 0, 0, 23, 59, 359, 255),
+               *window(181, 91, 24, 60, 24, 60, 360, 0))
+
+# Class B position report with the SOTDMA selector (the corpus has only
+# ITDMA ones) and the class B flags set.
+class_b = fields((6, 18), (2, 1), (30, 338087471), (8, 0), (10, 123), (1, 1), (28, round(-74.0721 * 600000)),
+                 (27, round(40.7128 * 600000)), (12, 2705), (9, 511), (6, 42), (2, 0),
+                 (1, 1), (1, 1), (1, 0), (1, 1), (1, 1), (1, 0), (1, 1), (1, 0),
+                 (2, 3), (3, 4), (14, 1234))
+
+with open(sys.argv[1], "w") as out:
+    for line in (vdo(met_hydro_bits), vdo(tidal), vdo(class_b),
+                 frame("$AIABK,366999712,A,8,1,0"), frame("$AIABK,211234567,B,6,3,2")):
+        out.write(line + "\r\n")
+EOF
+[ -s "$WORK/extra.nmea" ] || e2e_die "could not build the extra sentences"
+
+# Every NMEA line of the corpus, in order, then the extras.
+cat "$CORPUS/sample.aivdm" "$CORPUS/ais-nmea.log" "$WORK/extra.nmea" | tr -d '\r' | grep -E '^[!$]' >"$WORK/all.nmea"
+
+# Unmanaged windows: with no window manager on the display, Wine otherwise
+# waits 2 s for one at every closing dialog.
+timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
+  e2e_die "cannot set the X11 driver's Managed option"
+e2e_ports COM7
+e2e_start_client
+e2e_plot_geometry
+e2e_connect 1060 COM7 38400 views
+
+# A click opens slot x / (plot width / 50): aim at the middle of the column.
+plot_w=$((E2E_PLOT_R - E2E_PLOT_L))
+column_click_x() { echo $(((2 * $1 + 1) * plot_w / 100)); }
+CLICK_Y=$(((E2E_PLOT_T + E2E_PLOT_B) / 2))
+
+# Template titles from the resource script.
+declare -A TITLE
+while IFS=$'\t' read -r id title; do TITLE[$id]=$title; done < <(python3 - "$RC" <<'EOF'
+import re, sys
+current = None
+for line in open(sys.argv[1]):
+    m = re.match(r"(\d+) DIALOGEX", line)
+    if m: current = m.group(1)
+    m = re.match(r'CAPTION "(.*)"$', line.strip())
+    if m and current: print(current + "\t" + m.group(1).replace('""', '"'))
+EOF
+)
+[ ${#TITLE[@]} -eq 15 ] || e2e_die "expected 15 view templates in $RC, found ${#TITLE[@]}"
+
+# The check of one batch: the expected records, and the driver's lines for
+# the views opened (click, dump, close, wait-gone per view). Also checks the
+# template each message must open, independently of the tool.
+check_views() {
+  python3 - "$RC" "$1" "$2" <<'EOF'
+import json, re, sys
+rc_path, expected_path, driver_path = sys.argv[1:]
+
+# Control texts of every template: named ids to their text, anonymous texts.
+templates, current = {}, None
+for line in open(rc_path):
+    m = re.match(r"(\d+) DIALOGEX", line)
+    if m:
+        current = templates.setdefault(int(m.group(1)), {"named": {}, "anonymous": []})
+        continue
+    m = re.match(r'\s+(CTEXT|LTEXT) "((?:[^"]|"")*)", (-?\d+),', line)
+    e = re.match(r"\s+EDITTEXT (\d+),", line)
+    if m and current is not None:
+        text, cid = m.group(2).replace('""', '"'), int(m.group(3))
+        if cid == -1: current["anonymous"].append(text)
+        else: current["named"][cid] = text
+    elif e and current is not None:
+        current["named"][int(e.group(1))] = ""
+
+def template_for(record):
+    """The view a click must open, from the message alone (None: none)."""
+    f, mid, kind = record["fields"], record["messageId"], record["kind"]
+    fixed = {1: 1452, 2: 1453, 3: 1456, 4: 120, 5: 121, 7: 129, 13: 132, 21: 126}
+    if mid in fixed: return fixed[mid]
+    if mid == 18: return 1471 if f["commStateFlag"] == 0 else 142
+    if mid == 24: return 152 if f["partNumber"] == 1 else 151
+    if mid in (6, 8):
+        if kind == "ABK": return 1432
+        if kind == "VDM": return record["template"]  # a choice of the client's own
+        return {6: 1447 if f["dacFi"] == 96 else None, 8: 1448 if f["dacFi"] == 95 else None}[mid]
+    return None
+
+failures = 0
+def fail(text):
+    global failures
+    failures += 1
+    print("FAIL: " + text)
+
+records = [json.loads(line) for line in open(expected_path)]
+driver = [line.rstrip("\n") for line in open(driver_path)]
+views = [r for r in records if r["template"] is not None]
+for r in records:
+    want = template_for(r)
+    if r["template"] != want:
+        fail("slot %d (%s type %d): asm-decode chooses template %s, the message calls for %s"
+             % (r["slot"], r["kind"], r["messageId"], r["template"], want))
+if len(driver) != 4 * len(views):
+    fail("driver gave %d lines for %d views" % (len(driver), len(views)))
+    views = views[:len(driver) // 4]
+for n, r in enumerate(views):
+    where = "slot %d (%s type %d, template %d)" % (r["slot"], r["kind"], r["messageId"], r["template"])
+    dump = json.loads(driver[4 * n + 1])
+    shown = {}
+    anonymous = []
+    for child in dump:
+        cid = child["id"]
+        if cid == -1 or (cid == 65535 and 65535 not in templates[r["template"]]["named"]):
+            anonymous.append(child["text"])
+        else:
+            shown[cid] = child["text"]
+    tpl = templates[r["template"]]
+    if sorted(anonymous) != sorted(tpl["anonymous"]):
+        fail("%s: fixed texts %r, template has %r" % (where, anonymous, tpl["anonymous"]))
+    for cid, text in tpl["named"].items():
+        want = r["cells"].get(str(cid), text)
+        if shown.get(cid) != want:
+            fail("%s: control %d shows %r, expected %r" % (where, cid, shown.get(cid), want))
+    for cid in r["cells"]:
+        if int(cid) not in tpl["named"]:
+            fail("%s: the view writes control %s, which the template lacks" % (where, cid))
+print("checked %d views of %d records" % (len(views), len(records)))
+sys.exit(1 if failures else 0)
+EOF
+}
+
+# No view window may be open.
+expect_no_view() {
+  local actions=() template
+  for template in "${!TITLE[@]}"; do actions+=(exists "${TITLE[$template]}" --); done
+  e2e_drive "${actions[@]:0:${#actions[@]}-1}" >/dev/null
+  [[ " ${E2E_OUT[*]} " == *" yes "* ]] && e2e_fail "a view is open $1"
+  return 0
+}
+
+view_closed() {
+  e2e_drive exists "$1" >/dev/null
+  [ "${E2E_OUT[0]}" = no ]
+}
+
+# Screenshot of an open view, cropped to its window.
+photograph_view() {
+  local template=$1 shot l t r b
+  e2e_drive geometry "${TITLE[$template]}" >/dev/null
+  read -r _ l t r b _ <<<"${E2E_OUT[0]}"
+  shot=$(e2e_screenshot "view-$template")
+  /usr/bin/convert "$shot" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$shot"
+  e2e_log "screenshot $shot"
+}
+
+# Opens the view of one record alone: photographed, then closed with Escape
+# (the first ABK view) or the close box. Adds its four driver lines.
+open_first_view() {
+  local x=$1 template=$2 title=${TITLE[$2]}
+  e2e_drive click-at "$x" "$CLICK_Y" -- wait-window "$title" >/dev/null
+  photograph_view "$template"
+  if [ -z "$escape_done" ] && [ "$template" = 1432 ]; then
+    escape_done=1
+    e2e_drive dump "$title" >/dev/null
+    printf 'ok\n%s\nok\nok\n' "${E2E_OUT[0]}" >>"$WORK/driver.out"
+    # Escape reaches the focused window: the view, which took the focus.
+    xdotool key Escape
+    if ! e2e_wait_for 5 view_closed "$title"; then
+      e2e_fail "Escape does not close the ABK view"
+      e2e_drive close "$title" -- wait-gone "$title" >/dev/null
+    fi
+  else
+    e2e_drive dump "$title" -- close "$title" -- wait-gone "$title" >/dev/null
+    { echo ok; printf '%s\n' "${E2E_OUT[@]}"; } >>"$WORK/driver.out"
+  fi
+}
+
+# Batches: each ends before the log wraps round (the wrap clears the
+# timeline, so the columns stored before it open nothing), and holds at most
+# 40 AIS sentences. batches/N.nmea are a batch's lines, batches/N.jsonl the
+# records asm-decode adds for them, in order.
+python3 - "$ASM_DECODE" "$WORK/all.nmea" "$WORK/batches" <<'EOF' || e2e_die "cannot plan the batches"
+import json, os, subprocess, sys
+decoder, source, out = sys.argv[1:]
+lines = open(source).read().splitlines()
+os.makedirs(out)
+
+def records(end):
+    text = "".join(line + "\n" for line in lines[:end])
+    run = subprocess.run([decoder], input=text, capture_output=True, text=True, check=True)
+    return [json.loads(line) for line in run.stdout.splitlines()]
+
+def no_wrap(end, before):
+    slots = [r["slot"] for r in records(end)[before:]]
+    return all(a < b for a, b in zip(slots, slots[1:]))
+
+start, before, number = 0, 0, 0
+while start < len(lines):
+    end, ais = start, 0
+    while end < len(lines) and ais < 40:
+        ais += lines[end].startswith(("!AI", "$AI"))
+        end += 1
+    if not no_wrap(end, before):
+        low, high = start + 1, end  # no_wrap(low) holds: one line adds one record at most
+        while low + 1 < high:
+            middle = (low + high) // 2
+            if no_wrap(middle, before): low = middle
+            else: high = middle
+        end = low
+    added = records(end)[before:]
+    with open("%s/%03d.nmea" % (out, number), "w") as f:
+        f.write("".join(line + "\n" for line in lines[start:end]))
+    with open("%s/%03d.jsonl" % (out, number), "w") as f:
+        f.write("".join(json.dumps(r) + "\n" for r in added))
+    start, before, number = end, before + len(added), number + 1
+EOF
+
+declare -A SHOT
+escape_done=
+for batch in "$WORK"/batches/*.nmea; do
+  cp "${batch%.nmea}.jsonl" "$WORK/batch.jsonl"
+  e2e_send_file COM7 "$batch"
+  [ -s "$WORK/batch.jsonl" ] || continue
+  sleep 1 # the pseudo-terminal delivers at once; let the client store it all
+
+  # The first view of each template alone, the others in one driver run;
+  # views.jsonl lists the records in the order of the driver's lines.
+  views=() no_view=()
+  : >"$WORK/driver.out"
+  : >"$WORK/views.jsonl"
+  : >"$WORK/batched.jsonl"
+  : >"$WORK/no_view.jsonl"
+  mapfile -t records <"$WORK/batch.jsonl"
+  mapfile -t places < <(jq -r '"\(.slot) \(.template // "null")"' "$WORK/batch.jsonl")
+  for i in "${!records[@]}"; do
+    read -r slot template <<<"${places[i]}"
+    record=${records[i]}
+    x=$(column_click_x "$slot")
+    if [ "$template" = null ]; then
+      no_view+=(click-at "$x" "$CLICK_Y" -- sleep 150 --)
+      printf '%s\n' "$record" >>"$WORK/no_view.jsonl"
+    elif [ -n "${SHOT[$template]:-}" ]; then
+      title=${TITLE[$template]}
+      views+=(click-at "$x" "$CLICK_Y" -- dump "$title" -- close "$title" -- wait-gone "$title" --)
+      printf '%s\n' "$record" >>"$WORK/batched.jsonl"
+    else
+      SHOT[$template]=1
+      open_first_view "$x" "$template"
+      printf '%s\n' "$record" >>"$WORK/views.jsonl"
+    fi
+  done
+  if [ ${#views[@]} -gt 0 ]; then
+    e2e_drive "${views[@]:0:${#views[@]}-1}" >/dev/null
+    printf '%s\n' "${E2E_OUT[@]}" >>"$WORK/driver.out"
+  fi
+  cat "$WORK/batched.jsonl" "$WORK/no_view.jsonl" >>"$WORK/views.jsonl"
+  e2e_check "views of ${batch##*/} match asm-decode" check_views "$WORK/views.jsonl" "$WORK/driver.out"
+
+  # Columns without a view: click them all; then no view may be open.
+  if [ ${#no_view[@]} -gt 0 ]; then
+    e2e_drive "${no_view[@]:0:${#no_view[@]}-1}" >/dev/null
+    expect_no_view "after clicks on columns without a view"
+  fi
+done
+
+# The strip right of the last column opens nothing.
+e2e_drive click-at $((E2E_CLIENT_W - 3)) "$CLICK_Y" -- sleep 300 >/dev/null
+expect_no_view "after a click right of column 49"
+
+for template in "${!TITLE[@]}"; do
+  [ -n "${SHOT[$template]:-}" ] || e2e_fail "no message opened template $template"
+done
+[ -n "$escape_done" ] || e2e_fail "no ABK view was closed with Escape"
+
+e2e_finish
