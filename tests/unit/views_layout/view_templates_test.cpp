@@ -2,9 +2,12 @@
 // exists, empty, in the template its view code opens, and every empty cell of
 // a template is written by some message that opens it. Read from the resource
 // script itself, so a control id mistyped on either side fails here rather
-// than as a cell that silently stays blank.
+// than as a cell that silently stays blank. The script must also be what its
+// generator makes, which is where labels are placed over their cells.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -128,6 +131,13 @@ TEST(ViewTemplates, EveryWrittenCellExistsAndEveryCellIsWritten) {
     }
     for (int id : controls.emptyCells) EXPECT_TRUE(written.count(id)) << "cell " << id << " is never written";
   }
+}
+
+TEST(ViewTemplates, AreWhatTheirGeneratorMakes) {
+  const int status = std::system("python3 " ASM_SOURCE_DIR "/scripts/gen_view_dialogs.py --check");
+  if (status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 127) GTEST_SKIP() << "no python3";
+  EXPECT_EQ(status, 0) << "res/view_dialogs.rc differs from scripts/gen_view_dialogs.py's output, or the "
+                          "generator found a label it cannot place; see its message above";
 }
 
 }  // namespace
