@@ -1,9 +1,8 @@
 # Command-line tools on the core: asm-decode (Linux and Windows) and asm-sim
 # (POSIX).
-find_package(nlohmann_json 3 REQUIRED)
 if(EXISTS ${PROJECT_SOURCE_DIR}/tools/asm_decode.cpp)
   add_executable(asm-decode ${PROJECT_SOURCE_DIR}/tools/asm_decode.cpp)
-  target_link_libraries(asm-decode PRIVATE asm_core nlohmann_json::nlohmann_json)
+  target_link_libraries(asm-decode PRIVATE asm_core)
 endif()
 file(GLOB sim_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/asm_sim*.cpp)
 if(sim_sources)

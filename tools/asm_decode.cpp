@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <nlohmann/json.hpp>
-#include <string>
 #include <vector>
 
 #ifdef _WIN32
@@ -24,11 +22,10 @@
 #include "ais/decode.h"
 #include "log/message_log.h"
 #include "nmea/sentence_intake.h"
+#include "tools/json_line.h"
 #include "views/view_model.h"
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 constexpr int kDefaultChunk = 128;
 constexpr int kMaxChunk = 128;
@@ -40,60 +37,102 @@ SentenceIntake intake;
 DecodedMessage record;
 ViewCell cells[kMaxViewCells];
 
-// One output document, built once: the per-message work overwrites its
-// values in place and rebuilds only the cells.
+// Most bytes one line can take: every field key and value at its widest, the
+// payload in hex and every cell escaped byte by byte.
+constexpr int kMaxDecodedFields = 128;
+constexpr size_t kMaxFieldKey = 32;
+constexpr size_t kMaxLine = kMaxDecodedFields * (kMaxFieldKey + JsonStringRoom(32)) + 2 * kPayloadAreaBytes +
+                            kMaxViewCells * (16 + JsonStringRoom(kViewCellText)) + 256;
+
+// Runs of fixed text are copied in blocks of this many bytes, so that no
+// copy needs a call; the line room and the template leave that much slack.
+constexpr size_t kCopyBlock = 16;
+
+char* CopyRun(char* out, const char* from, size_t length) {
+  if (length > 8 * kCopyBlock) return AppendJsonRaw(out, from, length);  // long runs: the library copy wins
+  for (size_t done = 0; done < length; done += kCopyBlock) memcpy(out + done, from + done, kCopyBlock);
+  return out + length;
+}
+
+// Lines are gathered here and written out in blocks of about kWriteAt
+// bytes, small enough for the buffer to stay in the cache.
+constexpr size_t kWriteAt = 32 * 1024;
 struct Output {
-  Json doc;
-  Json* slot;
-  Json* kind;
-  Json* channelRow;
-  Json* messageId;
-  Json* templateId;
-  Json* viewCode;
-  std::vector<Json*> fieldValues;  // one per kDecodedFields entry
-  std::vector<uint16_t> textRoom;  // room of each text field, 0 for the others
-  Json* payload;
-  Json* cells;
-  std::string hex;
+  char text[kWriteAt + kMaxLine];
+  size_t used = 0;
   bool writeFailed = false;
 };
 Output output;
 
-void PrepareOutput() {
-  Json& doc = output.doc;
-  doc = Json::object();
-  doc["slot"] = 0;
-  doc["kind"] = "";
-  doc["channelRow"] = 0;
-  doc["messageId"] = 0;
-  doc["template"] = nullptr;
-  doc["view"] = nullptr;
-  doc["fields"] = Json::object();
-  doc["cells"] = Json::object();
-  Json& fields = doc["fields"];
+// The fields object of a cleared record (`"ackType":0,...,"vendorId":""`),
+// made once from the field table. Most fields of a message are zero, so a
+// line copies runs of this text and formats only the fields that are not.
+struct FieldsTemplate {
+  char text[kMaxDecodedFields * (kMaxFieldKey + 4) + kCopyBlock];
+  uint16_t keyAt[kMaxDecodedFields + 1];  // field i's key, its comma included
+  uint16_t valueAt[kMaxDecodedFields];    // field i's zero value
+};
+FieldsTemplate fieldsTemplate;
+
+struct FieldOut {
+  FieldKind kind;
+  uint16_t offset;
+  uint16_t room;      // of a text field, 0 for the others
+  uint32_t zeroMask;  // the field's bytes among the four read from its offset
+};
+FieldOut fieldOut[kMaxDecodedFields];
+
+// The cells by control id (16 bits, as the cell tables hold them). A view
+// that writes one control twice shows the last text, in the place of the
+// first: lastCell[id] holds the index of the last cell of each id, and is set
+// back to -1 once that id is written.
+int8_t lastCell[65536];
+static_assert(kMaxViewCells <= 127, "cell indexes must fit lastCell");
+
+// The key `"id":` of each control id, made the first time the id is seen:
+// views write the same few hundred controls over and over.
+char cellKey[65536][8];
+uint8_t cellKeyLength[65536];  // 0 until made
+
+// False when the field table outgrows the room set aside for it here.
+bool PrepareOutput() {
+  memset(lastCell, -1, sizeof lastCell);
+  if (kDecodedFieldCount > kMaxDecodedFields) return false;
+  FieldsTemplate& t = fieldsTemplate;
+  size_t used = 0;
   for (int i = 0; i < kDecodedFieldCount; ++i) {
     const DecodedField& field = kDecodedFields[i];
     const bool text = field.kind == FieldKind::kText || field.kind == FieldKind::kChar;
-    fields[field.name] = text ? Json(std::string()) : Json(0);
+    t.keyAt[i] = static_cast<uint16_t>(used);
+    const int keyLength = snprintf(t.text + used, kMaxFieldKey, "%s\"%s\":", i == 0 ? "" : ",", field.name);
+    if (keyLength < 0 || static_cast<size_t>(keyLength) >= kMaxFieldKey) return false;
+    used += static_cast<size_t>(keyLength);
+    t.valueAt[i] = static_cast<uint16_t>(used);
+    used += static_cast<size_t>(snprintf(t.text + used, 4, "%s", text ? "\"\"" : "0"));
+
+    FieldOut& to = fieldOut[i];
+    to.kind = field.kind;
+    to.offset = field.offset;
+    if (field.offset + sizeof to.zeroMask > sizeof(DecodedMessage)) return false;
     // Fields are listed in record order, so a text field's room ends where
     // the next field begins.
     const size_t end = i + 1 < kDecodedFieldCount ? kDecodedFields[i + 1].offset : offsetof(DecodedMessage, payload);
-    output.textRoom.push_back(field.kind == FieldKind::kText ? static_cast<uint16_t>(end - field.offset) : 0);
+    to.room = field.kind == FieldKind::kText ? static_cast<uint16_t>(end - field.offset) : 0;
+    if (to.room > 32) return false;
+    // A text is empty when its first byte is zero.
+    const size_t size = field.kind == FieldKind::kU16 ? 2 : field.kind == FieldKind::kU32 ? 4 : 1;
+    unsigned char ones[sizeof to.zeroMask] = {};
+    memset(ones, 0xFF, size);
+    memcpy(&to.zeroMask, ones, sizeof ones);
   }
-  fields["payload"] = std::string();
-  fields["payload"].get_ref<std::string&>().reserve(2 * kPayloadAreaBytes);
-  output.hex.reserve(2 * kPayloadAreaBytes);
+  t.keyAt[kDecodedFieldCount] = static_cast<uint16_t>(used);
+  return true;
+}
 
-  // Pointers into the document stay valid: no key is added after this.
-  output.slot = &doc["slot"];
-  output.kind = &doc["kind"];
-  output.channelRow = &doc["channelRow"];
-  output.messageId = &doc["messageId"];
-  output.templateId = &doc["template"];
-  output.viewCode = &doc["view"];
-  for (int i = 0; i < kDecodedFieldCount; ++i) output.fieldValues.push_back(&fields[kDecodedFields[i].name]);
-  output.payload = &fields["payload"];
-  output.cells = &doc["cells"];
+void WriteOutput() {
+  if (output.used == 0) return;
+  if (fwrite(output.text, 1, output.used, stdout) != output.used) output.writeFailed = true;
+  output.used = 0;
 }
 
 const char* KindName(uint32_t notification) {
@@ -108,50 +147,115 @@ const char* KindName(uint32_t notification) {
   return "";
 }
 
-void SetText(Json* value, const char* text, size_t length) {
-  value->get_ref<std::string&>().assign(text, length);
+char* AppendLiteral(char* out, const char* text) {
+  return AppendJsonRaw(out, text, strlen(text));
 }
 
-void FillFields() {
+// Lowercase hex of every byte value, two characters each.
+struct HexPairs {
+  char of[256][2];
+  constexpr HexPairs() : of() {
+    constexpr char kDigits[] = "0123456789abcdef";
+    for (int b = 0; b < 256; ++b) {
+      of[b][0] = kDigits[b >> 4];
+      of[b][1] = kDigits[b & 15];
+    }
+  }
+};
+constexpr HexPairs kHexPairs;
+
+// The decimal text of every byte value, to be copied as four bytes.
+struct ByteTexts {
+  char text[256][4];
+  uint8_t length[256];
+  constexpr ByteTexts() : text(), length() {
+    for (int v = 0; v < 256; ++v) {
+      int n = 0;
+      if (v >= 100) text[v][n++] = static_cast<char>('0' + v / 100);
+      if (v >= 10) text[v][n++] = static_cast<char>('0' + v / 10 % 10);
+      text[v][n++] = static_cast<char>('0' + v % 10);
+      length[v] = static_cast<uint8_t>(n);
+    }
+  }
+};
+constexpr ByteTexts kByteTexts;
+
+// Every field of the record by name, then the joined bytes in hex.
+char* AppendFields(char* out) {
   const auto* base = reinterpret_cast<const unsigned char*>(&record);
+  const FieldsTemplate& t = fieldsTemplate;
+  size_t from = 0;  // template text not yet copied
   for (int i = 0; i < kDecodedFieldCount; ++i) {
-    const DecodedField& field = kDecodedFields[i];
+    const FieldOut& field = fieldOut[i];
     const unsigned char* at = base + field.offset;
-    Json* value = output.fieldValues[i];
+    uint32_t bytes;
+    memcpy(&bytes, at, sizeof bytes);
+    if ((bytes & field.zeroMask) == 0) continue;  // the template has it
+    out = CopyRun(out, t.text + from, t.valueAt[i] - from);
+    from = t.keyAt[i + 1];
     switch (field.kind) {
       case FieldKind::kU8:
-        *value = static_cast<uint32_t>(at[0]);
+        memcpy(out, kByteTexts.text[at[0]], 4);
+        out += kByteTexts.length[at[0]];
         break;
       case FieldKind::kU16: {
         uint16_t v;
         memcpy(&v, at, sizeof v);
-        *value = static_cast<uint32_t>(v);
+        out = AppendJsonUnsigned(out, v);
         break;
       }
       case FieldKind::kU32: {
         uint32_t v;
         memcpy(&v, at, sizeof v);
-        *value = v;
+        out = AppendJsonUnsigned(out, v);
         break;
       }
       case FieldKind::kChar:
-        SetText(value, reinterpret_cast<const char*>(at), at[0] ? 1 : 0);
+        out = AppendJsonString(out, reinterpret_cast<const char*>(at), 1);
         break;
       case FieldKind::kText: {
         const char* text = reinterpret_cast<const char*>(at);
-        SetText(value, text, strnlen(text, output.textRoom[i]));
+        out = AppendJsonText(out, text, field.room);
         break;
       }
     }
   }
-  static const char kDigits[] = "0123456789abcdef";
+  out = CopyRun(out, t.text + from, t.keyAt[kDecodedFieldCount] - from);
   const int length = record.payloadLength < kPayloadAreaBytes ? record.payloadLength : kPayloadAreaBytes;
-  output.hex.clear();
-  for (int i = 0; i < length; ++i) {
-    output.hex.push_back(kDigits[record.payload[i] >> 4]);
-    output.hex.push_back(kDigits[record.payload[i] & 15]);
+  out = AppendLiteral(out, ",\"payload\":\"");
+  for (int i = 0; i < length; ++i, out += 2) memcpy(out, kHexPairs.of[record.payload[i]], 2);
+  *out++ = '"';
+  return out;
+}
+
+char* AppendCells(char* out, int count) {
+  for (int i = 0; i < count; ++i) lastCell[static_cast<uint16_t>(cells[i].controlId)] = static_cast<int8_t>(i);
+  *out++ = '{';
+  bool first = true;
+  for (int i = 0; i < count; ++i) {
+    int8_t& last = lastCell[static_cast<uint16_t>(cells[i].controlId)];
+    if (last < 0) continue;  // written already
+    const ViewCell& shown = cells[last];
+    last = -1;
+    if (!first) *out++ = ',';
+    first = false;
+    const uint16_t id = static_cast<uint16_t>(shown.controlId);
+    if (cellKeyLength[id] == 0) {
+      char key[24];  // room for the number's fixed-size write
+      char* end = key;
+      *end++ = '"';
+      end = AppendJsonUnsigned(end, id);
+      *end++ = '"';
+      *end++ = ':';
+      memcpy(cellKey[id], key, sizeof cellKey[id]);  // at most `"65535":`
+      cellKeyLength[id] = static_cast<uint8_t>(end - key);
+    }
+    memcpy(out, cellKey[id], sizeof cellKey[id]);
+    out += cellKeyLength[id];
+    out = AppendJsonText(out, shown.text, sizeof shown.text);
   }
-  SetText(output.payload, output.hex.data(), output.hex.size());
+  *out++ = '}';
+  return out;
 }
 
 // The main window's part: note the slot, then do what a click on its column
@@ -160,31 +264,33 @@ void OnStoredSlot(void*, uint32_t notification, int32_t slot) {
   NoteStoredSlot(&messageLog, slot, notification);
   const ViewChoice choice = ChooseSlotView(&messageLog, slot, &record);
   const LogSlot& noted = messageLog.slots[slot];
-
-  *output.slot = slot;
-  SetText(output.kind, KindName(notification), strlen(KindName(notification)));
-  *output.channelRow = noted.channelRow;
-  *output.messageId = noted.messageId;
-  if (choice.templateId != 0) {
-    *output.templateId = choice.templateId;
-    *output.viewCode = choice.viewCode;
-  } else {
-    *output.templateId = nullptr;
-    *output.viewCode = nullptr;
-  }
-  FillFields();
-
-  output.cells->clear();
   const int count = choice.templateId != 0 ? FillViewCells(choice.viewCode, record, cells) : 0;
-  for (int i = 0; i < count; ++i) {
-    char key[12];
-    snprintf(key, sizeof key, "%d", cells[i].controlId);
-    (*output.cells)[key] = cells[i].text;
-  }
 
-  std::string line = output.doc.dump(-1, ' ', false, Json::error_handler_t::replace);
-  line.push_back('\n');
-  if (fwrite(line.data(), 1, line.size(), stdout) != line.size()) output.writeFailed = true;
+  if (output.used >= kWriteAt) WriteOutput();
+  char* out = output.text + output.used;
+  out = AppendLiteral(out, "{\"slot\":");
+  out = AppendJsonSigned(out, slot);
+  out = AppendLiteral(out, ",\"kind\":");
+  const char* kind = KindName(notification);
+  out = AppendJsonString(out, kind, strlen(kind));
+  out = AppendLiteral(out, ",\"channelRow\":");
+  out = AppendJsonSigned(out, noted.channelRow);
+  out = AppendLiteral(out, ",\"messageId\":");
+  out = AppendJsonSigned(out, noted.messageId);
+  if (choice.templateId != 0) {
+    out = AppendLiteral(out, ",\"template\":");
+    out = AppendJsonSigned(out, choice.templateId);
+    out = AppendLiteral(out, ",\"view\":");
+    out = AppendJsonSigned(out, choice.viewCode);
+  } else {
+    out = AppendLiteral(out, ",\"template\":null,\"view\":null");
+  }
+  out = AppendLiteral(out, ",\"fields\":{");
+  out = AppendFields(out);
+  out = AppendLiteral(out, "},\"cells\":");
+  out = AppendCells(out, count);
+  out = AppendLiteral(out, "}\n");
+  output.used = static_cast<size_t>(out - output.text);
 }
 
 int OpenInput(const char* path) {
@@ -222,7 +328,8 @@ void CloseInput(int fd) {
 }
 
 void ReportUnreadable(const char* path, int error) {
-  fflush(stdout);  // the output of the inputs before it comes first
+  WriteOutput();  // the output of the inputs before it comes first
+  fflush(stdout);
   const char* shown = strcmp(path, "-") == 0 ? "standard input" : path;
   fprintf(stderr, "asm-decode: cannot read '%s': %s\n", shown, strerror(error));
 }
@@ -235,12 +342,26 @@ void ReportUnreadable(const char* path, int error) {
 long EndSentencesWithCarriageReturn(const uint8_t* in, long count, uint8_t* out) {
   static bool sentenceOpen = false;  // carries over reads and inputs
   long written = 0;
-  for (long i = 0; i < count; ++i) {
-    const uint8_t b = in[i];
-    if (b == '\n' && sentenceOpen) out[written++] = '\r';
-    out[written++] = b;
-    if (b == '!' || b == '$') sentenceOpen = true;
-    if (b == '\r' || b == '\n') sentenceOpen = false;
+  long at = 0;
+  while (at < count) {
+    const auto* newline = static_cast<const uint8_t*>(memchr(in + at, '\n', static_cast<size_t>(count - at)));
+    const long end = newline ? newline - in : count;
+    // The last "!", "$" or carriage return of the line so far says whether a
+    // sentence is open; looked for from the end, where it usually stands.
+    for (long i = end; i > at; --i) {
+      const uint8_t b = in[i - 1];
+      if (b == '!' || b == '$' || b == '\r') {
+        sentenceOpen = b != '\r';
+        break;
+      }
+    }
+    memcpy(out + written, in + at, static_cast<size_t>(end - at));
+    written += end - at;
+    if (newline == nullptr) break;
+    if (sentenceOpen) out[written++] = '\r';
+    out[written++] = '\n';
+    sentenceOpen = false;
+    at = end + 1;
   }
   return written;
 }
@@ -270,7 +391,8 @@ bool DecodeInput(const char* path, int chunk, const IntakeTarget& target) {
       const int size = count - at < chunk ? static_cast<int>(count - at) : chunk;
       FeedIntake(&intake, &target, lines + at, size);
     }
-    fflush(stdout);  // a live stream shows its messages as they come
+    WriteOutput();  // a live stream shows its messages as they come
+    fflush(stdout);
   }
   CloseInput(fd);
   return ok;
@@ -330,13 +452,17 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
   InitLog(&messageLog);
-  PrepareOutput();
+  if (!PrepareOutput()) {
+    fputs("asm-decode: the decoded record has more fields than this build can print\n", stderr);
+    return 3;
+  }
   const IntakeTarget target = {&messageLog, OnStoredSlot, nullptr};
 
   int status = 0;
   for (const char* path : inputs)
     if (!DecodeInput(path, chunk, target)) status = 2;
 
+  WriteOutput();
   if (fflush(stdout) != 0 || output.writeFailed || ferror(stdout)) {
     fprintf(stderr, "asm-decode: cannot write the output: %s\n", strerror(errno));
     return 2;

@@ -174,6 +174,25 @@ expect(find("VDO", 2655000, 1), 1452, 1,
 sys.exit(1 if failed else 0)
 EOF
 
+# Channel characters a receiver should never send still give valid UTF-8
+# JSON: controls escaped, quote and backslash escaped, a byte above 127
+# replaced.
+python3 - "$tool" <<'EOF' || fail "odd characters are not escaped"
+import json, subprocess, sys
+def frame(body):
+    checksum = 0
+    for c in body:
+        checksum ^= c
+    return b"!" + body + b"*%02X\r\n" % checksum
+channels = [b"\x01", b'"', b"\\", b"\xe9", b"\x7f"]
+expected = ["\u0001", '"', "\\", "\ufffd", "\x7f"]
+data = b"".join(frame(b"AIABK,265547250," + c + b",6,1,0") for c in channels)
+out = subprocess.run([sys.argv[1]], input=data, capture_output=True, check=True).stdout
+lines = [json.loads(l) for l in out.decode("utf-8", errors="strict").splitlines()]
+assert [d["fields"]["rxChannel"] for d in lines] == expected, [d["fields"]["rxChannel"] for d in lines]
+assert [d["cells"]["1816"] for d in lines] == expected, [d["cells"]["1816"] for d in lines]
+EOF
+
 if [[ $failures -ne 0 ]]; then
   echo "$failures check(s) failed" >&2
   exit 1
