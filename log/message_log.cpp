@@ -32,6 +32,15 @@ void CopyBlock(FragmentBlock* to, const FragmentBlock& from) {
   to->fillBitsChar = from.fillBitsChar;
 }
 
+void ClearBlock(FragmentBlock* block) {
+  block->fragmentCountChar = 0;
+  block->fragmentNumberChar = 0;
+  block->sequenceIdChar = 0;
+  block->channelChar = 0;
+  block->payloadText[0] = 0;
+  block->fillBitsChar = 0;
+}
+
 int32_t ClaimSlot(MessageLog* log) {
   int32_t current = log->nextSlot.load(std::memory_order_relaxed);
   int32_t slot;
@@ -175,13 +184,24 @@ void ClearLog(MessageLog* log) {
 }
 
 void TakeSlotSnapshot(MessageLog* log, int32_t slot, SlotSnapshot* out) {
-  memset(out, 0, sizeof *out);
+  // Only what the slot's message is made of is copied, each text up to its
+  // terminator: every click (every line of a decoding tool) takes a
+  // snapshot, and the stores are large (the ABK store alone is 30 KiB) and
+  // mostly hold older, unrelated messages. Everything else is left empty.
+  out->kind = kSlotEmpty;
+  for (FragmentBlock& block : out->fragments.blocks) ClearBlock(&block);
+  for (auto& text : out->abk.fieldText) text[0] = 0;
   if (!ValidSlot(slot)) return;  // an empty snapshot decodes to nothing
   const LogSlot& s = log->slots[slot];
   std::lock_guard<std::mutex> hold(log->slotLocks[slot]);
   out->kind = s.kind;
-  memcpy(out->fragments.blocks, s.fragments.blocks, kLogFragmentBlocks * sizeof(FragmentBlock));
-  memcpy(&out->abk, &s.abk, sizeof out->abk);
+  if (s.kind == kSlotVdm || s.kind == kSlotVdo) {
+    const int count = s.fragments.blocks[1].fragmentCountChar & 15;
+    for (int b = 1; b <= count && b < kLogFragmentBlocks; ++b)
+      CopyBlock(&out->fragments.blocks[b], s.fragments.blocks[b]);
+  } else if (s.kind == kSlotAbk) {
+    for (int i = 0; i < kAbkFields; ++i) CopyText(out->abk.fieldText[i], s.abk.fieldText[i], kFieldTextRoom);
+  }
 }
 
 void FillAbkView(const AbkRecord& abk, DecodedMessage* record) {

@@ -69,12 +69,15 @@ struct MessageLog {
   uint32_t ownMmsi;                 // main thread only; "Clear Logs" keeps it
 };
 
-// What a click decodes: a consistent copy of one slot's stores, taken under
+// What a click decodes: a consistent copy of one slot's message, taken under
 // the slot's lock so that a reader storing into the slot meanwhile cannot
-// tear it.
+// tear it. Only what the message is made of is copied: the fragment blocks 1
+// to the fragment count of block 1 for VDM and VDO, the field texts for ABK.
+// Texts are copied up to and with their terminator; every other block and
+// text is empty.
 struct SlotSnapshot {
   int32_t kind;
-  FragmentSet fragments;  // blocks 0 to kLogFragmentBlocks - 1 copied
+  FragmentSet fragments;
   AbkRecord abk;
 };
 
