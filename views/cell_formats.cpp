@@ -2,7 +2,6 @@
 // buffer, so no field value, however wild, can overrun a cell.
 #include "views/cell_formats.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "ais/decode.h"
@@ -40,6 +39,37 @@ Angle SplitAngle(uint32_t raw, int width, uint32_t unit, char positive, char neg
   return {wholeMinutes / 60, wholeMinutes % 60, value % unit, letter};
 }
 
+// "%0*u": value in decimal, zero-padded to at least `digits` digits;
+// written from the last digit back.
+char* PutUnsigned(char* at, uint32_t value, int digits) {
+  int count = 1;
+  for (uint32_t rest = value; rest >= 10 && count < 10; rest /= 10) ++count;
+  if (digits < count) digits = count;
+  char* const end = at + digits;
+  char* put = end;
+  for (int i = 0; i < digits; ++i, value /= 10) *--put = static_cast<char>('0' + value % 10);
+  return end;
+}
+
+// "%0*d": the sign counts in the width, as printf counts it.
+char* PutSigned(char* at, int32_t value, int width) {
+  if (value >= 0) return PutUnsigned(at, static_cast<uint32_t>(value), width);
+  *at++ = '-';
+  return PutUnsigned(at, 0u - static_cast<uint32_t>(value), width - 1);
+}
+
+// Degrees, minutes, "." and the fraction, each zero-padded, then "," and
+// the hemisphere letter.
+char* PutAngle(char* at, const Angle& a, int degreeDigits, int fractionDigits) {
+  at = PutUnsigned(at, a.degrees, degreeDigits);
+  at = PutUnsigned(at, a.minutes, 2);
+  *at++ = '.';
+  at = PutUnsigned(at, a.fraction, fractionDigits);
+  *at++ = ',';
+  *at++ = a.letter;
+  return at;
+}
+
 }  // namespace
 
 uint32_t ReadCellValue(const CellRow& row, const DecodedMessage& record) {
@@ -68,68 +98,91 @@ uint32_t ReadCellValue(const CellRow& row, const DecodedMessage& record) {
 
 void FormatCellValue(CellFormat format, uint32_t value, int width, char* out, size_t size) {
   if (size == 0) return;
+  // Made by hand rather than with snprintf: a decoding tool formats every
+  // cell of every message, and the formatter dominated its run time. The
+  // texts are those of the printf formats named in the header.
+  // Written straight into the cell when it has room for the longest text.
+  char text[32];
+  char* const start = size >= sizeof text ? out : text;
+  char* at = start;
   Angle a{};
   switch (format) {
     case CellFormat::kD1:
-      snprintf(out, size, "%01u", value);
+      at = PutUnsigned(at, value, 1);
       break;
     case CellFormat::kD2:
-      snprintf(out, size, "%02u", value);
+      at = PutUnsigned(at, value, 2);
       break;
     case CellFormat::kD3:
-      snprintf(out, size, "%03u", value);
+      at = PutUnsigned(at, value, 3);
       break;
     case CellFormat::kRot:
-      snprintf(out, size, "%03d", SignExtend(value, 8));
+      at = PutSigned(at, SignExtend(value, 8), 3);
       break;
     case CellFormat::kD4:
-      snprintf(out, size, "%04u", value);
+      at = PutUnsigned(at, value, 4);
       break;
     case CellFormat::kD9:
-      snprintf(out, size, "%09u", value);
+      at = PutUnsigned(at, value, 9);
       break;
     case CellFormat::kTenths:
-      snprintf(out, size, "%03u.%01u", value / 10, value % 10);
+      at = PutUnsigned(at, value / 10, 3);
+      *at++ = '.';
+      at = PutUnsigned(at, value % 10, 1);
       break;
     case CellFormat::kDraught:
-      snprintf(out, size, "%02u.%01u", value / 10, value % 10);
+      at = PutUnsigned(at, value / 10, 2);
+      *at++ = '.';
+      at = PutUnsigned(at, value % 10, 1);
       break;
     case CellFormat::kChar:
-      snprintf(out, size, "%c", static_cast<char>(value));
+      *at++ = static_cast<char>(value);
       break;
     case CellFormat::kBits:
-      snprintf(out, size, "%01u %01u %01u %01u %01u %01u %01u %01u", (value >> 7) & 1, (value >> 6) & 1,
-               (value >> 5) & 1, (value >> 4) & 1, (value >> 3) & 1, (value >> 2) & 1, (value >> 1) & 1, value & 1);
+      for (int bit = 7; bit >= 0; --bit) {
+        *at++ = static_cast<char>('0' + ((value >> bit) & 1));
+        if (bit != 0) *at++ = ' ';
+      }
       break;
     case CellFormat::kNumber:
-      snprintf(out, size, "%u", value);
+      at = PutUnsigned(at, value, 1);
       break;
     case CellFormat::kSigned:
-      snprintf(out, size, "%d", SignExtend(value, width));
+      at = PutSigned(at, SignExtend(value, width), 1);
       break;
     case CellFormat::kLat4:
       a = SplitAngle(value, 27, 10000, 'N', 'S');
-      snprintf(out, size, "%02u%02u.%04u,%c", a.degrees, a.minutes, a.fraction, a.letter);
+      at = PutAngle(at, a, 2, 4);
       break;
     case CellFormat::kLon4:
       a = SplitAngle(value, 28, 10000, 'E', 'W');
-      snprintf(out, size, "%03u%02u.%04u,%c", a.degrees, a.minutes, a.fraction, a.letter);
+      at = PutAngle(at, a, 3, 4);
       break;
     case CellFormat::kLat3:
       a = SplitAngle(value, 24, 1000, 'N', 'S');
-      snprintf(out, size, "%02u%02u.%03u,%c", a.degrees, a.minutes, a.fraction, a.letter);
+      at = PutAngle(at, a, 2, 3);
       break;
     case CellFormat::kLon3:
       a = SplitAngle(value, 25, 1000, 'E', 'W');
-      snprintf(out, size, "%03u%02u.%03u,%c", a.degrees, a.minutes, a.fraction, a.letter);
+      at = PutAngle(at, a, 3, 3);
       break;
     case CellFormat::kDayHourMinute:
-      snprintf(out, size, "%02u:%02u:%02u", (value >> 11) & 31, (value >> 6) & 31, value & 63);
+      at = PutUnsigned(at, (value >> 11) & 31, 2);
+      *at++ = ':';
+      at = PutUnsigned(at, (value >> 6) & 31, 2);
+      *at++ = ':';
+      at = PutUnsigned(at, value & 63, 2);
       break;
     case CellFormat::kText:
-      out[0] = '\0';
       break;
   }
+  size_t length = static_cast<size_t>(at - start);
+  if (start == text) {
+    // Cut to the buffer as snprintf would.
+    if (length >= size) length = size - 1;
+    memcpy(out, text, length);
+  }
+  out[length] = '\0';
 }
 
 void FormatCell(const CellRow& row, const DecodedMessage& record, char* out, size_t size) {
