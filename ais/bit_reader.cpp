@@ -18,7 +18,13 @@ uint32_t ReadBitField(const uint8_t* payload, int start, int width) {
   // A field of up to 32 bits at any bit offset lies within five bytes.
   const int first = start >> 3;
   uint64_t window = 0;
-  for (int i = 0; i < 5; ++i) window = (window << 8) | AreaByte(payload, first + i);
+  if (first + 5 <= kPayloadAreaBytes) {
+    // Every field a decoder reads lies here: no byte needs its own check.
+    const uint8_t* b = payload + first;
+    window = (uint64_t{b[0]} << 32) | (uint64_t{b[1]} << 24) | (uint64_t{b[2]} << 16) | (uint64_t{b[3]} << 8) | b[4];
+  } else {
+    for (int i = 0; i < 5; ++i) window = (window << 8) | AreaByte(payload, first + i);
+  }
   const int shift = 40 - (start & 7) - width;
   return static_cast<uint32_t>((window >> shift) & ((uint64_t{1} << width) - 1));
 }

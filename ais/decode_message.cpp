@@ -41,17 +41,22 @@ constexpr int kMaxMessageBits = kMaxMessageBytes * 8;
 // possible message so the area can never overflow. Returns the new bit count.
 int AppendFragmentBits(const char* text, uint8_t* out, int bits) {
   const auto* in = reinterpret_cast<const uint8_t*>(text);
+  // Bits gather in `pending` and leave it a whole byte at a time; a byte the
+  // previous fragment left partly filled is taken back in first.
+  int byte = bits >> 3;
+  int pendingBits = bits & 7;
+  uint32_t pending = pendingBits ? out[byte] >> (8 - pendingBits) : 0;
   for (int i = 0; i < kPayloadTextChars && in[i] != 0 && bits < kMaxMessageBits; ++i) {
-    // Six bits straddle at most two bytes; the high part lands in the
-    // current byte, whatever does not fit starts the next one.
-    const uint32_t value = ArmourValue(in[i]);
-    const int byte = bits >> 3;
-    const int used = bits & 7;
-    const uint32_t placed = value << (10 - used);  // value aligned under a 16-bit window
-    out[byte] = static_cast<uint8_t>(out[byte] | (placed >> 8));
-    if (used > 2) out[byte + 1] = static_cast<uint8_t>(placed);
+    pending = (pending << 6) | ArmourValue(in[i]);
+    pendingBits += 6;
     bits += 6;
+    if (pendingBits >= 8) {
+      pendingBits -= 8;
+      out[byte++] = static_cast<uint8_t>(pending >> pendingBits);
+      pending &= (1u << pendingBits) - 1;
+    }
   }
+  if (pendingBits) out[byte] = static_cast<uint8_t>(pending << (8 - pendingBits));
   return bits;
 }
 
