@@ -1,7 +1,7 @@
 // Receive-path throughput on recorded traffic: the sentence intake over the
 // whole corpus (bytes per second, each stored message noted as the main
-// thread notes it), and the decode of every stored message (messages per
-// second).
+// thread notes it), the decode of every stored message (messages per
+// second), and both together as a click on every message would run them.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -15,26 +15,33 @@
 #include "ais/decode.h"
 #include "log/message_log.h"
 #include "nmea/sentence_intake.h"
+#include "views/view_model.h"
 
 namespace {
 
 // The sentence lines of every corpus file (comments are not traffic), with
-// CR LF line ends as a transponder sends them.
-const std::string& Traffic() {
-  static const std::string traffic = [] {
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(ASM_CORPUS_DIR))
-      if (entry.path().extension() != ".md") files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    std::string all;
-    for (const auto& file : files) {
-      std::ifstream in(file);
-      for (std::string line; std::getline(in, line);)
-        if (!line.empty() && (line[0] == '!' || line[0] == '$')) all += line + "\r\n";
+// CR LF line ends as a transponder sends them; with `aisOnly`, only the AIS
+// sentences ("!"), without the position sensor's that some recordings mix in.
+std::string ReadTraffic(bool aisOnly) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(ASM_CORPUS_DIR))
+    if (entry.path().extension() != ".md") files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  std::string all;
+  for (const auto& file : files) {
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty() && (line[0] == '!' || (line[0] == '$' && !aisOnly))) all += line + "\r\n";
     }
-    return all;
-  }();
-  return traffic;
+  }
+  return all;
+}
+
+const std::string& Traffic(bool aisOnly = false) {
+  static const std::string traffic = ReadTraffic(false);
+  static const std::string aisTraffic = ReadTraffic(true);
+  return aisOnly ? aisTraffic : traffic;
 }
 
 struct Noting {
@@ -99,6 +106,42 @@ void BM_DecodeMessage(benchmark::State& state) {
                                                   benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_DecodeMessage);
+
+// The whole receive path of one link: the intake stores each message, the
+// main thread notes it, and a click on it copies, decodes and chooses its
+// view. Argument 0: every recorded sentence; 1: the AIS sentences alone.
+struct Clicking {
+  MessageLog* log;
+  DecodedMessage* record;
+  int64_t shown = 0;
+  static void OnNotify(void* context, uint32_t notification, int32_t slot) {
+    auto* self = static_cast<Clicking*>(context);
+    NoteStoredSlot(self->log, slot, notification);
+    const ViewChoice choice = ChooseSlotView(self->log, slot, self->record);
+    benchmark::DoNotOptimize(choice);
+    ++self->shown;
+  }
+};
+
+void BM_IntakeAndDecode(benchmark::State& state) {
+  const std::string& traffic = Traffic(state.range(0) != 0);
+  constexpr size_t kChunk = 128;
+  auto log = std::make_unique<MessageLog>();
+  InitLog(log.get());
+  auto intake = std::make_unique<SentenceIntake>();
+  *intake = SentenceIntake{};
+  auto record = std::make_unique<DecodedMessage>();
+  Clicking clicking{log.get(), record.get()};
+  const IntakeTarget target{log.get(), &Clicking::OnNotify, &clicking};
+  const auto* bytes = reinterpret_cast<const uint8_t*>(traffic.data());
+  for (auto _ : state) {
+    for (size_t at = 0; at < traffic.size(); at += kChunk)
+      FeedIntake(intake.get(), &target, bytes + at, static_cast<int>(std::min(kChunk, traffic.size() - at)));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * traffic.size()));
+  state.counters["messages"] = benchmark::Counter(static_cast<double>(clicking.shown), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_IntakeAndDecode)->Arg(0)->Arg(1);
 
 }  // namespace
 
