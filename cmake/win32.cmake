@@ -19,6 +19,13 @@ if(win32_sources AND EXISTS ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
   target_link_libraries(asm-client PRIVATE asm_core comctl32 gdi32 user32 advapi32)
 endif()
 
+# The command-line decoder: a console program from the same source as on
+# Linux.
+if(EXISTS ${PROJECT_SOURCE_DIR}/tools/asm_decode.cpp)
+  add_executable(asm-decode ${PROJECT_SOURCE_DIR}/tools/asm_decode.cpp)
+  target_link_libraries(asm-decode PRIVATE asm_core)
+endif()
+
 if(EXISTS ${PROJECT_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   enable_testing()
   add_subdirectory(${PROJECT_SOURCE_DIR}/tests/e2e ${CMAKE_BINARY_DIR}/e2e)
