@@ -64,7 +64,7 @@ seconds() {  # wall-clock seconds of one run, output thrown away
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 compare() {
-  local name=$1 file=$2 bytes ours theirs theirsAis
+  local name=$1 file=$2 bytes ours theirs
   bytes=$(stat -c %s "$file")
   # Both must really decode the file, or the comparison means nothing.
   ours=$("$tool" "$file" | wc -l)
