@@ -39,15 +39,26 @@ Angle SplitAngle(uint32_t raw, int width, uint32_t unit, char positive, char neg
   return {wholeMinutes / 60, wholeMinutes % 60, value % unit, letter};
 }
 
+constexpr uint32_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // "%0*u": value in decimal, zero-padded to at least `digits` digits;
-// written from the last digit back.
+// written from the last digit back, two at a time.
 char* PutUnsigned(char* at, uint32_t value, int digits) {
   int count = 1;
-  for (uint32_t rest = value; rest >= 10 && count < 10; rest /= 10) ++count;
+  while (count < 10 && value >= kPowersOfTen[count]) ++count;
   if (digits < count) digits = count;
   char* const end = at + digits;
   char* put = end;
-  for (int i = 0; i < digits; ++i, value /= 10) *--put = static_cast<char>('0' + value % 10);
+  int left = digits;
+  for (; left >= 2; left -= 2, value /= 100) {
+    put -= 2;
+    memcpy(put, kDigitPairs + 2 * (value % 100), 2);
+  }
+  if (left != 0) *--put = static_cast<char>('0' + value % 10);
   return end;
 }
 
