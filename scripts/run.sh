@@ -1,99 +1,145 @@
 #!/usr/bin/env bash
-# `make run`: builds the client and starts it under Wine with three
-# pseudo-terminal COM ports, using the end-to-end harness (tests/e2e/lib.sh).
+# `make run`: builds the client and the simulator, and starts asm-client.exe
+# under Wine with three pseudo-terminal COM ports, using the end-to-end
+# harness (tests/e2e/lib.sh):
 #
-# With a reachable X display ($DISPLAY) the user drives the client; once the
-# Presentation Port (COM7) is connected, recorded traffic plays into it in a
-# loop, and the GPS sentences of the same feed into the Sensor Port (COM9)
-# while that is connected. Close the window (or press Ctrl-C) to end.
+#   COM7  Presentation Port  asm-sim as a transponder: traffic, own-ship
+#                            reports, answers to BBM (ABK and its own VDO)
+#   COM8  NMEA2000 Port      idle; write NMEA into its other end to feed it
+#   COM9  Sensor Port        asm-sim as a sensor: GGA, VTG, HDT and RMC
 #
-# Without a display the client runs on Xvfb: the script connects the
-# Presentation Port itself, plays the traffic once, saves a screenshot,
-# prints its path and ends.
+# With a reachable X display ($DISPLAY) the user drives the client; close its
+# window (or press Ctrl-C) to end. Without one the client runs on Xvfb and
+# the script runs a short demonstration through the GUI, photographing each
+# step: connect the Presentation Port, let traffic arrive, send a BBM, open
+# the simulator's echoed met/hydro report, its acknowledgement and a position
+# report, then watch the Sensor Port count GGA sentences. It exits 0 when
+# every step worked, 1 with the failed step otherwise.
 #
-# Options: --no-build (use what is built), --build-dir DIR (the win64 build
-# folder, default build/win64), --headless (Xvfb even with a display).
+# Everything it starts (Xvfb, simulators, socat, Wine) is stopped at the end.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
-build_dir=$source_dir/build/win64
+
+usage() {
+  cat <<EOF
+usage: $0 [--no-build] [--build-root DIR] [--headless] [--docs]
+  --no-build        use what is built
+  --build-root DIR  build folders DIR/native and DIR/win64 (default build)
+  --headless        run the unattended demonstration even with a display
+  --docs            also write the README's pictures into docs/ (headless)
+EOF
+}
+
+build_root=$source_dir/build
 build=1
 headless=0
+docs=0
 while [ $# -gt 0 ]; do
   case $1 in
     --no-build) build=0 ;;
-    --build-dir) build_dir=$(cd "$2" && pwd) || exit 2; shift ;;
+    --build-root)
+      [ $# -ge 2 ] || { usage >&2; exit 2; }
+      mkdir -p "$2" && build_root=$(cd "$2" && pwd) || exit 2
+      shift
+      ;;
     --headless) headless=1 ;;
-    *) echo "usage: $0 [--no-build] [--build-dir DIR] [--headless]" >&2; exit 2 ;;
+    --docs) docs=1 ;;
+    -h | --help) usage; exit 0 ;;
+    *) usage >&2; exit 2 ;;
   esac
   shift
 done
+native_dir=$build_root/native
+win64_dir=$build_root/win64
 
 if [ $build -eq 1 ]; then
-  echo "run: building (native and win64)"
-  for preset in native win64; do
-    { cmake --preset $preset >/dev/null && cmake --build --preset $preset; } || {
-      echo "run: the $preset build failed" >&2
-      exit 1
-    }
-  done
+  echo "run: building asm-sim and asm-decode (native), asm-client.exe and its test driver (win64)"
+  # Only what the run needs, so that a cold build stays short.
+  { cmake --preset native -B "$native_dir" >/dev/null &&
+    cmake --build "$native_dir" --target asm-sim asm-decode; } ||
+    { echo "run: the native build failed" >&2; exit 1; }
+  { cmake --preset win64 -B "$win64_dir" >/dev/null &&
+    cmake --build "$win64_dir" --target asm-client asm-driver; } ||
+    { echo "run: the win64 build failed" >&2; exit 1; }
 fi
+ASM_SIM=$native_dir/asm-sim
+[ -x "$ASM_SIM" ] || { echo "run: no asm-sim at $ASM_SIM: build without --no-build" >&2; exit 1; }
 
-traffic=$source_dir/tests/data/demo_traffic.nmea
 if [ $headless -eq 0 ] && [ -n "${DISPLAY:-}" ] && timeout 10 xdpyinfo >/dev/null 2>&1; then
   export E2E_DISPLAY=$DISPLAY
 else
   unset E2E_DISPLAY
 fi
 
-# Its own Wine prefix and ports, apart from the tests'; no time limit.
-export E2E_HOME=$build_dir/run E2E_DEADLINE=0
+# Its own Wine prefix and ports, apart from the tests'. A user's session has
+# no time limit; the demonstration must end within four minutes.
+export E2E_HOME=$win64_dir/run
+if [ -n "${E2E_DISPLAY:-}" ]; then export E2E_DEADLINE=0; else export E2E_DEADLINE=240; fi
 source "$source_dir/tests/e2e/lib.sh"
-e2e_begin "$build_dir" "$source_dir"
-trap 'exit 0' INT TERM # Ctrl-C is the normal way out; the EXIT trap cleans up
+e2e_begin "$win64_dir" "$source_dir"
 E2E_NAME=run
-e2e_ports COM7 COM8 COM9
-e2e_start_client
+OWN_MMSI=244123456
+ports_dir=$E2E_HOME/ports
+SIM7_LOG=$E2E_HOME/sim-com7.log
+SIM9_LOG=$E2E_HOME/sim-com9.log
+TRACE=$E2E_HOME/client.out
+rm -f "$E2E_SHOTS"/run-*.png
 
-[ -n "${E2E_DISPLAY:-}" ] && cat <<EOF
-
-  asm-client.exe is running under Wine on display $DISPLAY.
-  COM ports (pseudo-terminals; write NMEA into the other end to feed one):
-    COM7  Presentation Port  - recorded AIS traffic plays here once connected
-          (other end: $(e2e_peer COM7))
-    COM8  NMEA2000 Port      - $(e2e_peer COM8)
-    COM9  Sensor Port        - the feed's GPS sentences play here once connected
-          (Sensor Port > Alpha; type GGA as the formatter; $(e2e_peer COM9))
-  What the client writes (BBM sentences) is collected in $E2E_HOME/ports/COMn.out.
-
-EOF
-
-# Plays the traffic's lines that match PATTERN into PORT at a modest pace,
-# over and over, while the link behind MENU_ID is connected.
-play() {
-  local port=$1 menu=$2 pattern=$3 line connected=0 checked_at=-10
-  local peer
-  peer=$(e2e_peer "$port")
-  while kill -0 "$E2E_CLIENT_PID" 2>/dev/null; do
-    while IFS= read -r line; do
-      if [ $((SECONDS - checked_at)) -ge 2 ]; then
-        checked_at=$SECONDS
-        connected=0
-        timeout 20 wine "$E2E_DRIVER" menu-state "$menu" 2>/dev/null | grep -q '^checked' && connected=1
-      fi
-      [ $connected -eq 1 ] || { sleep 1; continue; }
-      [ -c "$peer" ] || return 0
-      printf '%s\r\n' "$line" >"$peer"
-      sleep 0.5 # about two sentences a second: easy to watch
-    done < <(grep -E "$pattern" "$traffic")
-  done
+# The simulators first, so that their links exist when Wine lists the ports.
+start_sim() {
+  local port=$1 log=$2
+  shift 2
+  local link=$ports_dir/$port-sim
+  rm -f "$link"
+  "$ASM_SIM" --pty "$link" "$@" 2>"$log" &
+  E2E_PIDS+=($!)
+  e2e_wait_for 10 test -L "$link" || e2e_die "asm-sim for $port made no link: $(cat "$log")"
+  if ! grep -qF "\"$port\"=\"$link\"" "$WINEPREFIX/system.reg" 2>/dev/null; then
+    timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v "$port" /d "$link" /f >/dev/null 2>&1 ||
+      e2e_die "cannot register $port"
+  fi
 }
+start_sim COM7 "$SIM7_LOG" --role presentation --own-mmsi "$OWN_MMSI" --verbose
+start_sim COM9 "$SIM9_LOG" --role sensor
+# COM8 on a plain pseudo-terminal pair; this also restarts the wineserver,
+# which then lists all three ports.
+e2e_ports COM8
+listed() {
+  local ports
+  ports=$(timeout 60 wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | tr -d '\r')
+  grep -qw COM7 <<<"$ports" && grep -qw COM9 <<<"$ports"
+}
+e2e_wait_for 10 listed || e2e_die "Wine does not list COM7 and COM9 as serial ports"
+
+# The client's trace of stored slots (OutputDebugStringA) tells which column
+# the simulator's answer landed in.
+WINEDEBUG=-all,+debugstr e2e_start_client
 
 if [ -n "${E2E_DISPLAY:-}" ]; then
-  play COM7 1060 '^!' &
-  E2E_PIDS+=($!)
-  play COM9 40706 '^\$' &
-  E2E_PIDS+=($!)
+  trap 'exit 0' INT TERM # Ctrl-C is the normal way out; the EXIT trap cleans up
+  cat <<EOF
+
+  asm-client.exe is running under Wine on display $DISPLAY.
+  Its COM ports are pseudo-terminals:
+    COM7  Presentation Port  asm-sim as a transponder (own MMSI $OWN_MMSI): traffic
+                             of every type, own-ship reports, answers to BBM
+    COM8  NMEA2000 Port      idle; write NMEA lines (CR LF) into $(e2e_peer COM8)
+    COM9  Sensor Port        asm-sim as a sensor: GGA, VTG, HDT, RMC once a second
+
+  Things to try:
+    1. Presentation Port: pick COM7, baud 38400, Accept. The timeline fills,
+       one column per message (red: channel A, blue: channel B).
+    2. Hover over the chart (the title names row and column), click a column:
+       the message opens decoded. Close it with Esc or its close box.
+    3. BBM to Presentation Port: the simulator answers with its own !AIVDO
+       message 8 and an \$AIABK (green square in row 8). Click them: the
+       met/hydro report and the acknowledgement open.
+    4. Sensor Port > Alpha: pick COM9, Accept, type GGA as the formatter:
+       the GGA sentences are shown and counted.
+  What the simulators saw and sent: $SIM7_LOG, $SIM9_LOG
+
+EOF
   echo "run: close the client's window or press Ctrl-C to end"
   while kill -0 "$E2E_CLIENT_PID" 2>/dev/null; do sleep 1; done
   wait "$E2E_CLIENT_PID"
@@ -101,15 +147,165 @@ if [ -n "${E2E_DISPLAY:-}" ]; then
   exit 0
 fi
 
-# No display: show it working on Xvfb, keep a picture, and end. Forty
-# messages fit the 50 columns without the chart wrapping round.
-echo "run: no display; asm-client.exe runs on Xvfb ($DISPLAY)"
-e2e_connect 1060 COM7 38400 demo
-echo "run: Presentation Port (COM7) connected: $(jq -r .text <<<"$E2E_REPORT"); playing $traffic"
-e2e_send_file COM7 <(awk -F, '/^!/ { print } /^!/ && $2 == $3 && ++n == 40 { exit }' "$traffic") 0.02
-sleep 1
-shot=$(e2e_screenshot "$(date +%Y%m%d-%H%M%S)")
-echo "run: screenshot $shot"
+# ---- The unattended demonstration on Xvfb.
+MET="Message 8 : BBM Meteorological and Hydrological "
+ABK="ABK - Addressed and Binary Broadcast Acknowledgement"
+SENSOR="Sensor Data Stream - Settings"
+POSITION_VIEWS=(" Message 1 : Position report" " Message 2 : Position report" " Message 3 : Position report"
+  " Message 18: Standard class B equipment position report -SOTDMA"
+  " Message 18: Standard class B equipment position report - ITDMA")
+OTHER_VIEWS=(" Message 4 : UTC and position report from base station" " Message 5 : Ship static and voyage related data"
+  " Message 7 : Binary acknowledge" " Message 13 : Safety related acknowledge" " Message 21 : Aids-to-navigation report"
+  " Message 24 A : Static data report" " Message 24 B : Static data report" "$ABK" "Message 6 : ABM - Tidal Window" "$MET")
+SHOTS=()
+step=0
+
+say() { echo "run: $*"; }
+begin_step() {
+  step=$((step + 1))
+  say "step $step: $*"
+}
+# Screenshot of the screen; with --docs also the named window cut out of it.
+shot() {
+  local name=$1 window=${2:-} docs_name=${3:-} file
+  file=$(e2e_screenshot "$step-$name")
+  SHOTS+=("$file")
+  say "  screenshot $file"
+  if [ $docs -eq 1 ] && [ -n "$docs_name" ]; then
+    local l t r b
+    e2e_drive geometry "$window" >/dev/null
+    read -r _ l t r b _ <<<"${E2E_OUT[0]}"
+    mkdir -p "$source_dir/docs"
+    timeout 30 /usr/bin/convert "$file" -crop "$((r - l))x$((b - t))+$l+$t" +repage -colors 64 \
+      "PNG8:$source_dir/docs/$docs_name" || e2e_die "cannot write docs/$docs_name"
+    say "  picture docs/$docs_name"
+  fi
+}
+cell() { jq -r --argjson id "$2" '[.[] | select(.id == $id)][0].text' <<<"$1"; }
+# "slot notification" pairs of the client's trace, oldest first.
+stored_slots() {
+  tr -d '\r' <"$TRACE" | sed -n 's/.*link 1 stored slot \([0-9]*\) notification \([0-9]*\).*/\1 \2/p'
+}
+stored_count() { stored_slots | wc -l; }
+
+e2e_plot_geometry
+plot_w=$((E2E_PLOT_R - E2E_PLOT_L))
+# A click picks the column from the client x alone, in steps of a 50th of
+# the plot's width; aim at the middle of the step.
+column_x() { echo $(((2 * $1 + 1) * plot_w / 100)); }
+CLICK_Y=$(((E2E_PLOT_T + E2E_PLOT_B) / 2))
+
+# Clicks column I; prints the title of the view it opened, or nothing.
+open_column() {
+  local args=(click-at "$(column_x "$1")" "$CLICK_Y" -- sleep 600) title k
+  for title in "${POSITION_VIEWS[@]}" "${OTHER_VIEWS[@]}"; do args+=(-- exists "$title"); done
+  e2e_drive_lines out "${args[@]}"
+  k=2
+  for title in "${POSITION_VIEWS[@]}" "${OTHER_VIEWS[@]}"; do
+    [ "${out[k]}" = yes ] && { echo "$title"; return; }
+    k=$((k + 1))
+  done
+}
+close_view() { e2e_drive close "$1" -- wait-gone "$1" >/dev/null; }
+
+begin_step "connect the Presentation Port (COM7, 38400 baud) and let traffic arrive"
+e2e_connect 1060 COM7 38400 transponder
+say "  the client reports: $(jq -r .text <<<"$E2E_REPORT")"
+arrived() { [ "$(stored_count)" -ge 15 ]; }
+e2e_wait_for 30 arrived || e2e_die "fewer than 15 messages reached the log in 30 s (see $SIM7_LOG)"
+say "  $(stored_count) messages logged"
+shot traffic
+
+begin_step "BBM to Presentation Port; wait for the simulator's !AIVDO message 8 and \$AIABK"
+bbm_before=$(grep -c 'BBM [0-9]* complete' "$SIM7_LOG")
+abk_before=$(stored_slots | grep -c ' 1028$')
+e2e_drive menu 40716 >/dev/null
+answered() { [ "$(stored_slots | grep -c ' 1028$')" -gt "$abk_before" ]; }
+e2e_wait_for 15 answered || e2e_die "no ABK reached the client's log within 15 s (see $SIM7_LOG)"
+[ "$(grep -c 'BBM [0-9]* complete' "$SIM7_LOG")" -gt "$bbm_before" ] ||
+  e2e_die "the simulator did not take the client's BBM: $(grep -E 'BBM|bad|ignored' "$SIM7_LOG" | tail -3)"
+grep '< !AIBBM' "$SIM7_LOG" | tail -n 2 | sed 's/^asm-sim: < /run:   client sent      /; s/\\x0D\\x0A$//'
+grep -E '> !AIVDO,[0-9],[0-9],[0-9]*,[AB],8|> \$AIABK' "$SIM7_LOG" | tail -n 3 |
+  sed 's/^asm-sim: > /run:   simulator answered /; s/\\x0D\\x0A$//'
+# The simulator sends its VDO just before the ABK, and nothing in between on
+# this link: the met/hydro report is in the column left of the ABK's.
+abk_slot=$(stored_slots | awk '$2 == 1028 { s = $1 } END { print s }')
+met_slot=$(((abk_slot + 49) % 50))
+say "  ABK in column $abk_slot, the echoed message 8 in column $met_slot"
+e2e_drive hover "$(column_x "$abk_slot")" "$(e2e_row_y 8)" -- sleep 300 -- title main >/dev/null
+say "  pointer on the ABK's mark; the title reads \"${E2E_OUT[2]}\""
+shot answered main main-window.png
+
+begin_step "open the echoed met/hydro report (column $met_slot)"
+opened=$(open_column "$met_slot")
+[ "$opened" = "$MET" ] || e2e_die "column $met_slot opened \"${opened:-nothing}\", not the met/hydro view"
+e2e_drive dump "$MET" >/dev/null
+met_dump=${E2E_OUT[0]}
+e2e_eq "met/hydro: User ID" "$OWN_MMSI" "$(cell "$met_dump" 1066)"
+e2e_eq "met/hydro: DAC" 1 "$(cell "$met_dump" 1068)"
+e2e_eq "met/hydro: FI" 31 "$(cell "$met_dump" 1069)"
+e2e_eq "met/hydro: air temperature not available" -1024 "$(cell "$met_dump" 1542)"
+say "  User ID $(cell "$met_dump" 1066), DAC $(cell "$met_dump" 1068) FI $(cell "$met_dump" 1069)," \
+  "UTC dd:hh:mm $(cell "$met_dump" 2063), position $(cell "$met_dump" 2061) $(cell "$met_dump" 2062)"
+shot met-hydro "$MET" met-hydro-view.png
+close_view "$MET"
+
+begin_step "open the acknowledgement (column $abk_slot)"
+opened=$(open_column "$abk_slot")
+[ "$opened" = "$ABK" ] || e2e_die "column $abk_slot opened \"${opened:-nothing}\", not the ABK view"
+e2e_drive dump "$ABK" >/dev/null
+abk_dump=${E2E_OUT[0]}
+e2e_eq "ABK: message id" 8 "$(cell "$abk_dump" 1817)"
+e2e_eq "ABK: type (broadcast made)" 3 "$(cell "$abk_dump" 1819)"
+say "  channel $(cell "$abk_dump" 1816), message $(cell "$abk_dump" 1817)," \
+  "sequence number $(cell "$abk_dump" 1818), type $(cell "$abk_dump" 1819)"
+shot abk "$ABK" abk-view.png
+close_view "$ABK"
+
+begin_step "open a position report from the traffic"
+found=
+for slot in $(stored_slots | awk '$2 == 1027 { print $1 }' | tail -n 12 | tac); do
+  opened=$(open_column "$slot")
+  [ -n "$opened" ] || continue
+  for title in "${POSITION_VIEWS[@]}"; do
+    if [ "$opened" = "$title" ]; then
+      found=$title
+      break
+    fi
+  done
+  if [ -n "$found" ]; then
+    e2e_drive dump "$found" >/dev/null
+    say "  column $slot:$found: User ID $(cell "${E2E_OUT[0]}" 1160)," \
+      "$(cell "${E2E_OUT[0]}" 1166) $(cell "${E2E_OUT[0]}" 1165), SOG $(cell "${E2E_OUT[0]}" 1163)"
+    shot position "$found" position-view.png
+    close_view "$found"
+    break
+  fi
+  say "  column $slot:$opened (not a position report)"
+  close_view "$opened"
+done
+[ -n "$found" ] || e2e_die "none of the last traffic columns opened a position report"
+
+begin_step "Sensor Port > Alpha on COM9 with the formatter GGA"
+e2e_connect 40706 COM9 4800 sensor
+e2e_drive set-text "$SENSOR" 2096 GGA >/dev/null
+counted() {
+  e2e_drive get-text "$SENSOR" 2098 >/dev/null
+  [ "${E2E_OUT[0]:-0}" -ge 3 ] 2>/dev/null
+}
+e2e_wait_for 20 counted || e2e_die "the Sensor Port counted fewer than 3 GGA sentences in 20 s (see $SIM9_LOG)"
+e2e_drive get-text "$SENSOR" 2098 -- get-text "$SENSOR" 2077 >/dev/null
+say "  counter ${E2E_OUT[0]}; shown: $(sed 's/\\r\\n.*//' <<<"${E2E_OUT[1]}") ..."
+shot sensor "$SENSOR" sensor-dialog.png
+e2e_drive click "$SENSOR" 2 -- wait-gone "$SENSOR" >/dev/null
+
+begin_step "close the client"
 e2e_drive close main >/dev/null
-e2e_wait_client_exit 20 && echo "run: the client ended with exit code $E2E_CLIENT_EXIT"
+e2e_wait_client_exit 20 && e2e_eq "client exit code" 0 "$E2E_CLIENT_EXIT"
+if grep -qE 'bad sentence|unknown sentence|failed' "$SIM7_LOG"; then
+  e2e_fail "the simulator reported: $(grep -E 'bad sentence|unknown sentence|failed' "$SIM7_LOG" | head -3)"
+fi
+[ "$E2E_FAILURES" -eq 0 ] || e2e_die "the demonstration found $E2E_FAILURES fault(s), see above"
+say "every step worked; screenshots:"
+printf '  %s\n' "${SHOTS[@]}"
 exit 0
