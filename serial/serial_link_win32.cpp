@@ -44,16 +44,20 @@ struct WriteRecord {
 
 // A link's reader and write state, beside its record.
 struct SerialLinkIo {
-  bool prepared;     // the events below exist (created at the first open, kept for the run)
-  bool closing;      // main thread: CloseLink is under way
-  HANDLE stopEvent;  // manual reset; set by the main thread to end the reader's waits
-  HANDLE readEvent;  // the reader's overlapped waits and reads
-  HWND window;       // delivery window; written by the main thread before the reader starts
+  bool prepared;        // the events below exist (created at the first open, kept for the run)
+  bool closing;         // main thread: CloseLink is under way
+  HANDLE stopEvent;     // manual reset; set by the main thread to end the reader's waits
+  HANDLE readEvent;     // the reader's overlapped waits and reads
+  HWND window;          // delivery window; written by the main thread before the reader starts
+  char devicePath[32];  // main thread: the device the link holds open
   // Pending writes, a ring in the order they were started: the port sends
   // them in that order, so they complete in it. Main thread only.
   WriteRecord writes[kWriteRecords];
   int writeHead;
   int writeCount;
+  // The port took nothing during a whole wait; later writes do not wait
+  // again until a record has been released.
+  bool writesStalled;
 };
 
 namespace {
@@ -103,6 +107,15 @@ bool WaitHandlingSentMessages(HANDLE handle, DWORD timeoutMs) {
   }
 }
 
+// Windows refuses a second exclusive open of a port, but Wine does not for
+// a pseudo-terminal: two links would then split one stream between them.
+bool HeldByAnotherLink(int link, const char* path) {
+  for (int other = 0; other < kLinkCount; ++other)
+    if (other != link && serialLinks[other].port != nullptr && lstrcmpiA(linkIo[other].devicePath, path) == 0)
+      return true;
+  return false;
+}
+
 bool PrepareLinkIo(SerialLinkIo* io) {
   if (io->prepared) return true;
   if (io->stopEvent == nullptr) io->stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -150,6 +163,7 @@ void ReclaimWrites(SerialLink* link) {
     GetOverlappedResult(link->port, &record.overlapped, &written, FALSE);
     io->writeHead = (io->writeHead + 1) % kWriteRecords;
     --io->writeCount;
+    io->writesStalled = false;
   }
 }
 
@@ -159,7 +173,10 @@ bool WaitForWriteRecords(SerialLink* link, int wanted, ULONGLONG deadline) {
   ReclaimWrites(link);
   while (kWriteRecords - io->writeCount < wanted) {
     const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return false;
+    if (now >= deadline || io->writesStalled) {
+      io->writesStalled = true;
+      return false;
+    }
     WaitHandlingSentMessages(io->writes[io->writeHead].overlapped.hEvent, static_cast<DWORD>(deadline - now));
     ReclaimWrites(link);
   }
@@ -319,7 +336,8 @@ int OpenLink(int link, HWND window, const char* portName, const char* baudText) 
   // the device rather than depend on the driver to.
   const int32_t rate = BaudRateFromText(baudText);
   char path[32];
-  if (rate <= 0 || !LinkDevicePath(portName, path, sizeof path) || !PrepareLinkIo(io)) return 0;
+  if (rate <= 0 || !LinkDevicePath(portName, path, sizeof path) || HeldByAnotherLink(link, path) || !PrepareLinkIo(io))
+    return 0;
 
   const HANDLE port =
       CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
@@ -342,9 +360,11 @@ int OpenLink(int link, HWND window, const char* portName, const char* baudText) 
   }
 
   record->port = port;
+  lstrcpynA(io->devicePath, path, sizeof io->devicePath);
   io->window = window;
   io->writeHead = 0;
   io->writeCount = 0;
+  io->writesStalled = false;
   ResetEvent(io->stopEvent);
   InterlockedExchange(&record->connected, 1);  // before the reader first tests it
   DWORD threadId = 0;
