@@ -115,7 +115,8 @@ e2e_cleanup() {
     timeout 20 wineserver -w 2>/dev/null
   fi
   local fd
-  for fd in "${E2E_FDS[@]}"; do exec {fd}>&- 2>/dev/null; done
+  # Braces: a bare exec with 2>/dev/null would silence stderr for good.
+  for fd in "${E2E_FDS[@]}"; do { exec {fd}>&-; } 2>/dev/null; done
   local i
   for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do kill "${E2E_PIDS[i]}" 2>/dev/null; done
   for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do wait "${E2E_PIDS[i]}" 2>/dev/null; done
