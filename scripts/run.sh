@@ -18,7 +18,7 @@
 #
 # Everything it starts (Xvfb, simulators, socat, Wine) is stopped at the end.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 source_dir=$PWD
 
 usage() {
@@ -197,7 +197,7 @@ CLICK_Y=$(((E2E_PLOT_T + E2E_PLOT_B) / 2))
 
 # Clicks column I; prints the title of the view it opened, or nothing.
 open_column() {
-  local args=(click-at "$(column_x "$1")" "$CLICK_Y" -- sleep 600) title k
+  local args=(click-at "$(column_x "$1")" "$CLICK_Y" -- sleep 600) title k out=()
   for title in "${POSITION_VIEWS[@]}" "${OTHER_VIEWS[@]}"; do args+=(-- exists "$title"); done
   e2e_drive_lines out "${args[@]}"
   k=2
