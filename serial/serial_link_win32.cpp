@@ -293,13 +293,18 @@ DWORD WINAPI LinkReaderThread(LPVOID parameter) {
 
   // Where the port cannot report received characters, the byte read below
   // serves alone.
-  const bool characterEvents = SetCommMask(reader.port, EV_RXCHAR) != 0;
+  bool characterEvents = SetCommMask(reader.port, EV_RXCHAR) != 0;
   DWORD retryMs = 0;
   while (reader.link->connected) {
     DWORD delivered = 0;
     if (characterEvents) {
       DWORD events = 0;
       IoResult result = WaitForReceivedCharacter(&reader, &events);
+      // A port whose wait fails instead of reporting (Wine aborts every wait
+      // on a pseudo-terminal at once) is not asked again while it stays
+      // open: each such wait costs Wine a thread and leaks its memory, half
+      // a kilobyte per chunk received. The byte read below does the waiting.
+      if (result == kIoFailed) characterEvents = false;
       if (result == kIoDone && (events & EV_RXCHAR)) result = DeliverQueued(&reader, 0, &delivered);
       if (result == kIoStopped) break;
     }
