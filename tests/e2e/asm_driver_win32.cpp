@@ -34,11 +34,18 @@
 //   close WINDOW                 posts WM_CLOSE; "ok"
 //   pointer X Y                  moves the screen pointer; "ok"
 //   sleep MS, timeout MS         waits; sets the wait limit (default 10000 ms); "ok"
+//   stopwatch                    milliseconds since the previous stopwatch (or the start)
+//   wait-title WINDOW TEXT       waits until the window's title is TEXT; "ok"
+//   click-view X Y               clicks the timeline's client point and waits for a view
+//                                (a dialog owned by the main window); "MS TITLE", MS the
+//                                time from posting the click to the view existing
+//   process-info                 the client's "handles N threads N"
 //
 // Actions that may open a modal window in the client (menu commands, button
 // clicks, timeline clicks) are posted, never sent: a sent message would wait
 // for the modal loop to end. Everything else is sent with a time-out, so a
 // client that hangs makes the driver fail instead of hang.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +53,9 @@
 #include <vector>
 
 #include "tests/e2e/asm_driver_channel.h"
+// clang-format off
+#include <tlhelp32.h>  // needs windows.h first
+// clang-format on
 
 namespace {
 
@@ -306,6 +316,81 @@ void WaitGone(HWND window) {
   }
 }
 
+// Milliseconds on the performance counter, for latencies finer than the
+// tick count's steps.
+double NowMs() {
+  static LARGE_INTEGER frequency{};
+  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+double stopwatchMs = NowMs();
+
+struct OwnedSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK MatchOwnedDialog(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<OwnedSearch*>(context);
+  if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != search->owner) return TRUE;
+  if (ClassName(window) != "#32770") return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindOwnedDialog(HWND owner) {
+  OwnedSearch search{owner, nullptr};
+  EnumWindows(MatchOwnedDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string TopLevelTitle(HWND window) {
+  wchar_t title[1024];
+  InternalGetWindowText(window, title, 1024);
+  return Utf8(title);
+}
+
+// The handles a process holds, from the system's handle list: Wine answers
+// GetProcessHandleCount with 0, but lists every handle there. -1 when the
+// list cannot be had.
+long CountHandles(DWORD process) {
+  struct HandleEntry {
+    ULONG ownerProcess;
+    BYTE objectType;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+  };
+  struct HandleList {
+    ULONG count;
+    HandleEntry entries[1];
+  };
+  using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+  constexpr ULONG kSystemHandleInformation = 16;
+  constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+  const auto query = reinterpret_cast<QuerySystemInformation>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return -1;
+  std::vector<unsigned char> buffer(1 << 16);
+  for (;;) {
+    ULONG needed = 0;
+    const LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status == kInfoLengthMismatch) {
+      buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+      continue;
+    }
+    if (status < 0) return -1;
+    const auto* list = reinterpret_cast<const HandleList*>(buffer.data());
+    long count = 0;
+    for (ULONG i = 0; i < list->count; ++i)
+      if (list->entries[i].ownerProcess == process) ++count;
+    return count;
+  }
+}
+
 using Args = std::vector<std::string>;
 
 void Need(const Args& a, size_t count, const char* usage) {
@@ -453,6 +538,62 @@ std::string Run(const Args& a) {
     Need(a, 1, "sleep MS");
     Sleep(atoi(a[1].c_str()));
     return "ok";
+  }
+  if (verb == "stopwatch") {
+    Need(a, 0, "stopwatch");
+    const double now = NowMs();
+    char text[32];
+    snprintf(text, sizeof text, "%.1f", now - stopwatchMs);
+    stopwatchMs = now;
+    return text;
+  }
+  if (verb == "wait-title") {
+    Need(a, 2, "wait-title WINDOW TEXT");
+    HWND window = WaitFor(a[1]);
+    const std::wstring wanted = Wide(a[2]);
+    const DWORD start = GetTickCount();
+    for (;;) {
+      wchar_t title[1024];
+      InternalGetWindowText(window, title, 1024);
+      if (wanted == title) return "ok";
+      if (GetTickCount() - start > waitTimeoutMs) Fail("title stayed \"" + Utf8(title) + "\"");
+      Sleep(1);
+    }
+  }
+  if (verb == "click-view") {
+    Need(a, 2, "click-view X Y");
+    HWND main = WaitFor("main");
+    if (HWND open = FindOwnedDialog(main)) Fail("a view is already open: " + TopLevelTitle(open));
+    const double start = NowMs();
+    PostOrFail(main, WM_LBUTTONDOWN, MK_LBUTTON, Point(a[1], a[2]));
+    PostOrFail(main, WM_LBUTTONUP, 0, Point(a[1], a[2]));
+    for (;;) {
+      if (HWND view = FindOwnedDialog(main)) {
+        char text[32];
+        snprintf(text, sizeof text, "%.1f ", NowMs() - start);
+        return text + OneLine(TopLevelTitle(view));
+      }
+      if (NowMs() - start > waitTimeoutMs) Fail("no view opened");
+      Sleep(1);
+    }
+  }
+  if (verb == "process-info") {
+    Need(a, 0, "process-info");
+    DWORD process = 0;
+    GetWindowThreadProcessId(WaitFor("main"), &process);
+    const long handles = CountHandles(process);
+    if (handles < 0) Fail("cannot list the system's handles");
+    DWORD threads = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    if (snapshot != INVALID_HANDLE_VALUE && Thread32First(snapshot, &entry)) {
+      do {
+        if (entry.th32OwnerProcessID == process) ++threads;
+      } while (Thread32Next(snapshot, &entry));
+    }
+    if (snapshot != INVALID_HANDLE_VALUE) CloseHandle(snapshot);
+    return "handles " + std::to_string(handles) + " threads " + std::to_string(threads);
   }
   if (verb == "timeout") {
     Need(a, 1, "timeout MS");
