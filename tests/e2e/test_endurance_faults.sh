@@ -1,0 +1,182 @@
+# Faults a client on a transponder's port meets over hours, each followed
+# by good traffic that must still be taken in:
+#  - a flood of random bytes on the Presentation Port and the Sensor Port;
+#  - hostile sentences: 10 000 bytes, 100 fields, NUL bytes, cut short, each
+#    followed at once by a good sentence, which must be stored (or shown and
+#    counted, on the Sensor Port);
+#  - the Presentation Port closed and opened again many times through its
+#    settings dialog while traffic flows: no hang, no crash, no growth in
+#    threads, handles or open files;
+#  - the device end of the NMEA2000 Port's pseudo-terminal vanishing under
+#    the open link: the client carries on, a broadcast to the dead port does
+#    not hang it, and once the device is back the link opens again on it.
+#
+# SOAK_FLOOD_SECONDS (default 5) sets the flood's length, SOAK_REOPENS
+# (default 15) the number of close-and-open rounds.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../soak/lib.sh"
+e2e_begin "$@"
+soak_begin
+
+FLOOD=${SOAK_FLOOD_SECONDS:-5}
+REOPENS=${SOAK_REOPENS:-15}
+PRESENTATION="AIS Presentation Port Settings"
+NMEA="AIS Nmea Port Settings"
+SENSOR="Sensor Data Stream - Settings"
+REPORT="Remote Connection Status"
+KIND_OF_NOTIFICATION=([1026]=VDO [1027]=VDM [1028]=ABK)
+
+e2e_ports COM30 COM31 COM32
+e2e_start_client
+e2e_connect 1060 COM30 115200 presentation
+e2e_connect 40715 COM31 115200 nmea
+e2e_connect 40706 COM32 4800 sensor
+e2e_drive set-text "$SENSOR" 2096 GGA >/dev/null
+soak_find_pids
+
+# The client's threads (Linux), handles and threads (Windows) and open
+# files, as one line.
+resources() {
+  soak_drive process-info || e2e_die "process-info failed: $(tr -d '\r' <"$E2E_HOME/driver.err")"
+  echo "tasks $(soak_threads "$SOAK_PID") ${SOAK_OUT[0]} files $(ls "/proc/$SOAK_PID/fd" | wc -l)"
+}
+
+# The kind of the last stored message of LINK, from its trace.
+last_kind() {
+  local notification
+  notification=$(grep -a "asm-client: link $1 stored slot" "$E2E_HOME/client.out" | tail -n 1 |
+    sed -n 's/.*notification \([0-9]*\).*/\1/p')
+  echo "${KIND_OF_NOTIFICATION[$notification]:-none}"
+}
+
+counter() {
+  soak_drive get-text "$SENSOR" 2098 || return 1
+  echo "${SOAK_OUT[0]}"
+}
+
+# Sends FILE to PORT and waits until LINK has stored a message of KIND
+# after the ones it had.
+sent_and_stored() {
+  local port=$1 link=$2 kind=$3 file=$4 before
+  before=$(soak_traces "$link")
+  cat "$file" >"$(e2e_peer "$port")"
+  stored_after() { [ "$(soak_traces "$link")" -gt "$before" ] && [ "$(last_kind "$link")" = "$kind" ]; }
+  e2e_wait_for 10 stored_after
+}
+
+# ---- Flood: random bytes, then good traffic ----
+start_resources=$(resources)
+ticks_start=$(soak_ticks "$SOAK_PID")
+timeout "$FLOOD" cat /dev/urandom >"$(e2e_peer COM30)" 2>/dev/null &
+flood1=$!
+timeout "$FLOOD" cat /dev/urandom >"$(e2e_peer COM32)" 2>/dev/null &
+flood3=$!
+E2E_PIDS+=("$flood1" "$flood3")
+sleep 1
+kill -0 "$SOAK_PID" || e2e_die "the client ended in the flood"
+e2e_check "the window answers during the flood" soak_drive title main
+wait "$flood1" "$flood3"
+ticks_end=$(soak_ticks "$SOAK_PID")
+soak_result "flood" "$FLOOD s of random bytes on COM30 and COM32: client at $(soak_percent "$ticks_start" "$ticks_end" "$FLOOD") % of a core, $(soak_traces 1) messages stored from it"
+python3 "$E2E_SOURCE/tests/soak/malformed.py" ais "$SOAK_DIR/ais" >"$SOAK_DIR/ais.cases"
+python3 "$E2E_SOURCE/tests/soak/malformed.py" sensor "$SOAK_DIR/sensor" >"$SOAK_DIR/sensor.cases"
+e2e_check "a good VDO after the flood is stored" sent_and_stored COM30 1 VDO "$SOAK_DIR/ais/06.bin"
+before=$(counter)
+printf '\r\n$GPGGA,213950.00,5250.53669,N,00542.34920,E,1,09,1.03,-6.0,M,45.8,M,,*7B\r\n' >"$(e2e_peer COM32)"
+counted() { [ "$(counter)" = "$((before + 1))" ]; }
+e2e_check "a good GGA after the flood is shown and counted" e2e_wait_for 10 counted
+
+# ---- Hostile sentences, each followed by a good one ----
+while read -r name kind what; do
+  e2e_check "link 1, $what: the next good $kind is stored" sent_and_stored COM30 1 "$kind" "$SOAK_DIR/ais/$name.bin"
+  e2e_check "link 2, $what: the next good $kind is stored" sent_and_stored COM31 2 "$kind" "$SOAK_DIR/ais/$name.bin"
+done <"$SOAK_DIR/ais.cases"
+soak_result "hostile sentences" "$(wc -l <"$SOAK_DIR/ais.cases") cases on links 1 and 2, each followed by a good sentence"
+while read -r name kind what; do
+  before=$(counter)
+  cat "$SOAK_DIR/sensor/$name.bin" >"$(e2e_peer COM32)"
+  e2e_check "sensor port, $what: the next good GGA is counted" e2e_wait_for 10 counted
+done <"$SOAK_DIR/sensor.cases"
+soak_result "hostile sensor lines" "$(wc -l <"$SOAK_DIR/sensor.cases") cases, each followed by a good GGA"
+e2e_drive click "$SENSOR" 2 -- wait-gone "$SENSOR" >/dev/null
+
+# ---- Close and open the Presentation Port again and again under traffic ----
+soak_feed reopen COM30 --rate 200 --seed 3
+feeder=$SOAK_FEEDER
+# One round through a link's settings dialog as a user makes it: Clear,
+# then name, port and rate, Accept, the report box. The menu state read
+# after Clear also waits until the Clear has been handled: the dialog
+# handles posted clicks after the texts sent to it.
+reopen_link() {
+  local menu=$1 dialog=$2 port=$3 name=$4
+  soak_drive menu "$menu" -- wait-window "$dialog" "#32770" -- click "$dialog" 3 -- menu-state "$menu" \
+    -- set-text "$dialog" 2071 "$name" -- select "$dialog" 2089 "$port" \
+    -- set-text "$dialog" 2092 115200 -- click "$dialog" 2091 -- msgbox "$REPORT" \
+    -- press "$REPORT" ok -- wait-gone "$dialog" -- menu-state "$menu" || return 1
+  [ "${SOAK_OUT[3]} ${SOAK_OUT[11]}" = "unchecked checked" ] &&
+    [ "$(jq -r .icon <<<"${SOAK_OUT[8]}")" = information ]
+}
+reopen() { reopen_link 1060 "$PRESENTATION" COM30 "round $1"; }
+# The first rounds load what the client and the driver's hook keep for the
+# run (the hook's library, a dialog's resources); growth is counted after.
+WARM_UP=3
+for ((round = 0; round < WARM_UP; round++)); do
+  reopen "$round" || e2e_die "round $round failed: ${SOAK_OUT[*]} $(tr -d '\r' <"$E2E_HOME/driver.err")"
+done
+after_first=$(resources)
+started=$SECONDS
+stored_before=$(soak_traces 1)
+failed_rounds=0
+for ((round = WARM_UP; round < REOPENS; round++)); do
+  if ! reopen "$round"; then
+    failed_rounds=$((failed_rounds + 1))
+    e2e_fail "round $round: ${SOAK_OUT[*]} $(tr -d '\r' <"$E2E_HOME/driver.err")"
+    [ $failed_rounds -ge 3 ] && e2e_die "the client no longer reopens the port"
+  fi
+done
+rounds_seconds=$((SECONDS - started))
+after_all=$(resources)
+kill "$feeder" 2>/dev/null
+wait "$feeder" 2>/dev/null
+soak_result "reopen rounds" "$((REOPENS - WARM_UP)) in $rounds_seconds s with traffic at 200 sentences/s, $(($(soak_traces 1) - stored_before)) messages stored meanwhile"
+soak_result "resources" "start: $start_resources; after round $WARM_UP: $after_first; after round $REOPENS: $after_all"
+e2e_eq "no growth over the rounds (threads, handles, files)" "$after_first" "$after_all"
+soak_wait_quiet 10
+e2e_check "a good VDO after the rounds is stored" sent_and_stored COM30 1 VDO "$SOAK_DIR/ais/06.bin"
+
+# ---- The NMEA2000 Port's device vanishes and comes back ----
+socat_of() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do
+    tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | grep -qxF "pty,raw,echo=0,link=$E2E_HOME/ports/$1" &&
+      echo "$pid" && return 0
+  done
+  return 1
+}
+soak_feed unplug COM31 --rate 200 --seed 4
+sleep 2
+pid=$(socat_of COM31) || e2e_die "no socat for COM31"
+kill "$pid"
+wait "$pid" 2>/dev/null
+ticks_start=$(soak_ticks "$SOAK_PID")
+sleep 5
+ticks_end=$(soak_ticks "$SOAK_PID")
+kill -0 "$SOAK_PID" || e2e_die "the client ended when the device vanished"
+soak_result "device gone" "client at $(soak_percent "$ticks_start" "$ticks_end" 5) % of a core over 5 s with the link open on it"
+e2e_check "a broadcast to the vanished device does not hang the client" \
+  soak_drive menu 40713 -- sleep 1000 -- title main -- menu-state 40715
+e2e_eq "the link stays open on the vanished device" checked "${SOAK_OUT[3]:-}"
+
+# The device returns on the same path; the user opens the link again.
+link=$E2E_HOME/ports/COM31
+rm -f "$link" "$(e2e_peer COM31)"
+socat "pty,raw,echo=0,link=$link" "pty,raw,echo=0,link=$(e2e_peer COM31)" 2>>"$E2E_HOME/ports/socat.log" &
+E2E_PIDS+=($!)
+e2e_wait_for 10 test -e "$link" -a -e "$(e2e_peer COM31)" || e2e_die "socat did not come back"
+reopen_link 40715 "$NMEA" COM31 back ||
+  e2e_fail "the link does not open again on the returned device: ${SOAK_OUT[*]} $(tr -d '\r' <"$E2E_HOME/driver.err")"
+e2e_check "a good ABK on the returned device is stored" sent_and_stored COM31 2 ABK "$SOAK_DIR/ais/00.bin"
+soak_result "device back" "link 2 reopened on the new pseudo-terminal and stores again"
+
+soak_result "resources at the end" "$(resources)"
+e2e_finish

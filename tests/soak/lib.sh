@@ -1,0 +1,108 @@
+# Endurance helpers on top of the end-to-end harness (tests/e2e/lib.sh,
+# sourced first): the client's Linux process and its wineserver, their CPU
+# time, memory and threads, traffic feeders on the pseudo-terminal ports,
+# the stored-slot trace, and result lines for the soak summary.
+#
+#   soak_begin                 after e2e_begin: tools, trace on, result file
+#   soak_find_pids             sets SOAK_PID (client) and SOAK_SERVER (wineserver)
+#   soak_ticks PID             utime + stime in clock ticks
+#   soak_rss PID, soak_threads PID   VmRSS in kB, number of threads
+#   soak_feed NAME PORT ARGS...      asm-sim ARGS on the standard streams into
+#                              the port; what reached the pipe lands in
+#                              $SOAK_DIR/NAME.sent; sets SOAK_FEEDER (the
+#                              simulator's pid)
+#   soak_traces [LINK]         stored-slot trace lines so far (of one link)
+#   soak_wait_quiet SECS       waits until no slot has been stored for 2 s
+#   soak_drive ACTION...       the driver without ending the test on failure;
+#                              output in SOAK_OUT, status returned
+#   soak_result KEY VALUE      records one figure of the test for the summary
+#
+# Environment: ASM_SIM and ASM_DECODE (default <source>/build/native/...),
+# SOAK_RESULTS (a file that collects the result lines of every test).
+
+SOAK_TICK_HZ=$(getconf CLK_TCK)
+
+soak_begin() {
+  ASM_SIM=${ASM_SIM:-$E2E_SOURCE/build/native/asm-sim}
+  ASM_DECODE=${ASM_DECODE:-$E2E_SOURCE/build/native/asm-decode}
+  [ -x "$ASM_SIM" ] || e2e_die "no asm-sim at $ASM_SIM: build the native preset"
+  [ -x "$ASM_DECODE" ] || e2e_die "no asm-decode at $ASM_DECODE: build the native preset"
+  command -v python3 >/dev/null || e2e_die "missing python3"
+  SOAK_DIR=$E2E_HOME/soak-$E2E_NAME
+  rm -rf "$SOAK_DIR"
+  mkdir -p "$SOAK_DIR"
+  # The client's stored-slot notifications go to its debug output.
+  export WINEDEBUG=-all,+debugstr
+}
+
+# The launcher execs into the client, so its pid is the client's; the
+# wineserver is the one whose prefix is this test's.
+soak_find_pids() {
+  SOAK_PID=$E2E_CLIENT_PID
+  grep -qa 'asm-client.exe' "/proc/$SOAK_PID/cmdline" 2>/dev/null || e2e_die "pid $SOAK_PID is not the client"
+  local pid
+  SOAK_SERVER=
+  for pid in $(pgrep '^wineserver'); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      SOAK_SERVER=$pid
+      break
+    fi
+  done
+  [ -n "$SOAK_SERVER" ] || e2e_die "no wineserver for $WINEPREFIX"
+}
+
+# Fields 14 and 15 of /proc/PID/stat, counted after the command name, which
+# may hold blanks.
+soak_ticks() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || { echo 0; return 1; }
+  stat=${stat##*) }
+  awk '{ print $12 + $13 }' <<<"$stat"
+}
+soak_rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
+soak_threads() { ls "/proc/$1/task" 2>/dev/null | wc -l; }
+
+# Per cent of one core between two tick counts taken SECS apart.
+soak_percent() { awk -v t="$(($2 - $1))" -v s="$3" -v hz="$SOAK_TICK_HZ" 'BEGIN { printf "%.2f\n", 100 * t / hz / s }'; }
+
+soak_feed() {
+  local name=$1 port=$2
+  shift 2
+  # tee keeps exactly what went into the pipe: the sent count of the run.
+  # It ends with the simulator, whose pid is the feeder's.
+  "$ASM_SIM" "$@" </dev/null 2>"$SOAK_DIR/$name.sim" > >(tee "$SOAK_DIR/$name.sent" >"$(e2e_peer "$port")") &
+  SOAK_FEEDER=$!
+  E2E_PIDS+=("$SOAK_FEEDER")
+}
+
+soak_traces() {
+  local pattern='asm-client: link [12] stored slot'
+  [ $# -gt 0 ] && pattern="asm-client: link $1 stored slot"
+  grep -ac "$pattern" "$E2E_HOME/client.out"
+}
+
+soak_wait_quiet() {
+  local end=$((SECONDS + $1)) last=-1 now
+  while [ $SECONDS -lt $end ]; do
+    now=$(soak_traces)
+    [ "$now" = "$last" ] && return 0
+    last=$now
+    sleep 2
+  done
+  return 1
+}
+
+soak_drive() {
+  timeout "$E2E_STEP_TIMEOUT" wine "$E2E_DRIVER" "$@" >"$E2E_HOME/driver.out" 2>"$E2E_HOME/driver.err"
+  local status=$?
+  mapfile -t SOAK_OUT < <(tr -d '\r' <"$E2E_HOME/driver.out")
+  return $status
+}
+
+soak_result() {
+  local key=$1
+  shift
+  e2e_log "$key: $*"
+  [ -n "${SOAK_RESULTS:-}" ] && printf '%s\t%s\t%s\n' "$E2E_NAME" "$key" "$*" >>"$SOAK_RESULTS"
+  return 0
+}
