@@ -133,14 +133,22 @@ int32_t StoreInLog(MessageLog* log, int32_t kind, const void* source) {
 
 void NoteStoredSlot(MessageLog* log, int32_t slot, uint32_t notification) {
   if (!ValidSlot(slot)) return;  // not a slot of this log: nothing to note
-  if (log->lastNotedSlot > slot) {
-    // The ring has wrapped: the timeline starts afresh with this message.
-    for (LogSlot& s : log->slots) {
-      s.channelRow = 0;
-      s.messageId = 0;
+  // Two readers claim slots at the same moment and their notes may arrive
+  // in either order: a slot a little behind the last noted one was stored
+  // just before it and is noted late. Only a slot ahead of it on the ring
+  // and lower than it means the ring has wrapped; taking every lower slot
+  // for a wrap wiped the timeline of valid messages under busy traffic.
+  const int32_t ahead = (slot - log->lastNotedSlot + kLogSlots) % kLogSlots;
+  if (ahead <= kLogSlots / 2) {
+    if (log->lastNotedSlot > slot) {
+      // The ring has wrapped: the timeline starts afresh with this message.
+      for (LogSlot& s : log->slots) {
+        s.channelRow = 0;
+        s.messageId = 0;
+      }
     }
+    log->lastNotedSlot = slot;
   }
-  log->lastNotedSlot = slot;
 
   LogSlot& s = log->slots[slot];
   SlotSummary summary{};

@@ -69,6 +69,33 @@ TEST_F(LogFixture, SlotsFillInOrderAndTheTimelineRestartsAfterTheWrap) {
   EXPECT_EQ(StoreMessage(kSlotVdm, '1', 'A', {kType1}), 1);
 }
 
+// Both links' readers claim slots at once and their notes can come in the
+// other order; only a real wrap restarts the timeline.
+TEST_F(LogFixture, NotesOutOfClaimOrderRestartTheTimelineOnlyAtTheWrap) {
+  for (int i = 0; i < 26; ++i) Note(StoreMessage(kSlotVdm, '1', 'A', {kType1}));
+  const int32_t first = StoreMessage(kSlotVdm, '1', 'A', {kType1});
+  const int32_t second = StoreMessage(kSlotVdo, '1', 'B', {kType1});
+  Note(second);
+  Note(first);
+  EXPECT_EQ(MarkedColumns(), 28);
+  EXPECT_EQ(log->slots[first].messageId, 1);
+
+  while (StoreMessage(kSlotVdm, '1', 'A', {kType1}) != kLogSlots - 2) {
+  }
+  for (int i = 28; i < kLogSlots - 1; ++i) Note(i);
+  // Slot 49 is claimed before the wrap, slot 0 after it, and 0 noted first.
+  const int32_t last = StoreMessage(kSlotVdm, '1', 'A', {kType1});
+  const int32_t wrapped = StoreMessage(kSlotVdo, '1', 'B', {kType1});
+  ASSERT_EQ(last, kLogSlots - 1);
+  ASSERT_EQ(wrapped, 0);
+  Note(wrapped);
+  EXPECT_EQ(MarkedColumns(), 1);
+  Note(last);
+  EXPECT_EQ(MarkedColumns(), 2);  // stored, so shown, late as it is
+  Note(StoreMessage(kSlotVdm, '1', 'A', {kType1}));
+  EXPECT_EQ(MarkedColumns(), 3);  // the late note was no second wrap
+}
+
 TEST_F(LogFixture, ClearLogEmptiesEverySlotAndRestartsAtSlotZero) {
   for (int i = 0; i < 20; ++i) Note(StoreMessage(kSlotVdo, '1', 'A', {kType1}));
   Note(StoreAbk({"AIABK", "235009802", "B", "8", "2", "0"}));
