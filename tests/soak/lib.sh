@@ -43,7 +43,7 @@ soak_find_pids() {
   local pid
   SOAK_SERVER=
   for pid in $(pgrep '^wineserver'); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+    if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
       SOAK_SERVER=$pid
       break
     fi
