@@ -3,8 +3,7 @@
 
 namespace {
 
-constexpr const char kArmourAlphabet[] =
-    "0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVW`abcdefghijklmnopqrstuvw";
+constexpr const char kArmourAlphabet[] = "0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVW`abcdefghijklmnopqrstuvw";
 
 constexpr const char kTextTable[] =
     "@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^-"
@@ -34,11 +33,17 @@ constexpr ArmourTable kArmour;
 
 }  // namespace
 
-uint8_t ArmourValue(uint8_t character) { return kArmour.value[character]; }
+uint8_t ArmourValue(uint8_t character) {
+  return kArmour.value[character];
+}
 
-char ArmourCharacter(uint8_t value) { return kArmourAlphabet[value & 63]; }
+char ArmourCharacter(uint8_t value) {
+  return kArmourAlphabet[value & 63];
+}
 
-char SixBitTextCharacter(uint8_t value) { return kTextTable[value & 63]; }
+char SixBitTextCharacter(uint8_t value) {
+  return kTextTable[value & 63];
+}
 
 uint8_t DearmourFragment(const char* text, int length, uint8_t* out) {
   const auto* in = reinterpret_cast<const uint8_t*>(text);

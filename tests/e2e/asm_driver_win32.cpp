@@ -187,13 +187,13 @@ HWND FindMain() {
 
 // Polls until the window appears; the client may still be starting or
 // opening a dialog.
-HWND WaitFor(const std::string& spec, const std::string& className = "") {
+HWND WaitFor(const std::string& titleOrMain, const std::string& className = "") {
   DWORD start = GetTickCount();
   for (;;) {
-    HWND window = spec == "main" ? FindMain() : FindTopLevel(spec, className);
-    if (!window && spec != "main" && className.empty()) window = FindTopLevel(spec, "#32770");
+    HWND window = titleOrMain == "main" ? FindMain() : FindTopLevel(titleOrMain, className);
+    if (!window && titleOrMain != "main" && className.empty()) window = FindTopLevel(titleOrMain, "#32770");
     if (window) return window;
-    if (GetTickCount() - start > waitTimeoutMs) Fail("no window \"" + spec + "\" appeared");
+    if (GetTickCount() - start > waitTimeoutMs) Fail("no window \"" + titleOrMain + "\" appeared");
     Sleep(50);
   }
 }
