@@ -7,7 +7,7 @@
 # and a click opens its view. The latencies are reported, not judged against
 # the clock, except for a bound no healthy client comes near.
 #
-# SOAK_LOAD_SECONDS (default 30) sets the length, SOAK_RATE (default 225)
+# SOAK_LOAD_SECONDS (default 30) sets the length, SOAK_RATE (default 205)
 # the sentences per second per port, SOAK_PROBES (default 5) the number of
 # hover and click probes.
 source "$(dirname "$0")/lib.sh"
@@ -16,7 +16,7 @@ e2e_begin "$@"
 soak_begin
 
 SECONDS_OF_LOAD=${SOAK_LOAD_SECONDS:-30}
-RATE=${SOAK_RATE:-225}
+RATE=${SOAK_RATE:-205}
 PROBES=${SOAK_PROBES:-5}
 PROBE_LIMIT_MS=5000 # a hang, not a slow answer
 BASE="VORNAK - Application Specific Message - Integration Client: Timeline"
@@ -69,7 +69,7 @@ probe() {
   local why=
   for try in 0 1 2 3 4 5; do
     x=$(($(e2e_column_x $(((k + try) % 10))) + 2))
-    if soak_drive timeout 1000 -- click-view "$x" "$y"; then
+    if soak_drive timeout 2000 -- click-view "$x" "$y"; then
       local ms=${SOAK_OUT[1]%% *} title=${SOAK_OUT[1]#* }
       click_ms+=("$ms")
       soak_drive close "$title" -- wait-gone "$title" || e2e_fail "probe $k: view \"$title\" did not close"
