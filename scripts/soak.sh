@@ -16,7 +16,7 @@
 # SOAK_NATIVE_BUILD and SOAK_WIN_BUILD take programs already built there
 # instead of building the native and win64 presets.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 source=$PWD
 
 export SOAK_IDLE_SECONDS=${SOAK_IDLE_SECONDS:-30}
@@ -38,10 +38,10 @@ if [ -z "$win" ]; then
   build win64 e2e || { echo "soak: win64 build failed" >&2; exit 1; }
   win=build/win64
 fi
-export ASM_SIM=$(cd "$native" && pwd)/asm-sim
-export ASM_DECODE=$(cd "$native" && pwd)/asm-decode
+native=$(cd "$native" && pwd) || exit 1
+export ASM_SIM=$native/asm-sim ASM_DECODE=$native/asm-decode
 
-out=$(cd "$win" && pwd)/soak
+out=$(cd "$win" && pwd)/soak || exit 1
 mkdir -p "$out"
 export SOAK_RESULTS=$out/results.tsv
 : >"$SOAK_RESULTS"
