@@ -292,7 +292,8 @@ e2e_start_client() {
   (cd "$E2E_HOME" && exec wine "$E2E_CLIENT") >>"$E2E_HOME/client.out" 2>&1 &
   E2E_CLIENT_PID=$!
   E2E_PIDS+=("$E2E_CLIENT_PID")
-  e2e_drive wait-main >/dev/null
+  # A busy machine can take a while to start a Wine program.
+  e2e_drive timeout 30000 -- wait-main >/dev/null
 }
 
 # Waits up to SECS for the client to end and sets E2E_CLIENT_EXIT to its
