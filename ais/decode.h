@@ -28,13 +28,22 @@ void DecodeAddressedBinary(const uint8_t* payload, DecodedMessage* record);
 void DecodeBroadcastBinary(const uint8_t* payload, DecodedMessage* record);
 void DecodeAcknowledge(const uint8_t* payload, DecodedMessage* record);
 
-// Every field of DecodedMessage by name, in record order, for tools that
-// print the whole record.
+// Every field of DecodedMessage by name, in record order, with the messages
+// that carry it, for tools that print what a message decodes to.
 enum class FieldKind : uint8_t { kU8, kU16, kU32, kChar, kText };
+
+// Bit of message id 1 to 27 in DecodedField::carriedBy. Id 0 is no message,
+// so its bit stands for the ABK sentence.
+constexpr uint32_t MessageFieldBit(int messageId) {
+  return messageId >= 1 && messageId <= 27 ? 1u << messageId : 0;
+}
+constexpr uint32_t kAbkFieldBit = 1u;
+
 struct DecodedField {
   const char* name;
   FieldKind kind;
-  uint16_t offset;  // offsetof in DecodedMessage
+  uint16_t offset;     // offsetof in DecodedMessage
+  uint32_t carriedBy;  // MessageFieldBit of each message id that has it, kAbkFieldBit
 };
 extern const DecodedField kDecodedFields[];
 extern const int kDecodedFieldCount;
