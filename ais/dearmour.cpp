@@ -5,44 +5,12 @@ namespace {
 
 constexpr const char kArmourAlphabet[] = "0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVW`abcdefghijklmnopqrstuvw";
 
-constexpr const char kTextTable[] =
-    "@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^-"
-    " !\"#$%&`()*+,-./0123456789:;<=>?";
-
-struct ArmourTable {
-  uint8_t value[256];
-  constexpr ArmourTable() : value() {
-    for (int c = 0; c < 256; ++c) {
-      if (c < 48)
-        value[c] = static_cast<uint8_t>(c);  // controls and punctuation: the code
-      else if (c < 88)
-        value[c] = static_cast<uint8_t>(c - 48);
-      else if (c < 96)
-        value[c] = 0;  // "X" to "_" are not in the alphabet
-      else if (c < 120)
-        value[c] = static_cast<uint8_t>(c - 56);
-      else if (c < 128)
-        value[c] = static_cast<uint8_t>(c - 72);
-      else
-        value[c] = 0;  // above 127: one fixed value, never outside 0..63
-    }
-  }
-};
-
-constexpr ArmourTable kArmour;
+using armour_detail::kArmour;
 
 }  // namespace
 
-uint8_t ArmourValue(uint8_t character) {
-  return kArmour.value[character];
-}
-
 char ArmourCharacter(uint8_t value) {
   return kArmourAlphabet[value & 63];
-}
-
-char SixBitTextCharacter(uint8_t value) {
-  return kTextTable[value & 63];
 }
 
 uint8_t DearmourFragment(const char* text, int length, uint8_t* out) {
