@@ -3,15 +3,9 @@
 #pragma once
 #include <cstdint>
 
+#include "ais/bit_reader.h"
 #include "ais/decoded_message.h"
 #include "log/message_log.h"
-
-// Unsigned value of message bits start .. start + width - 1 (width 1 to 32),
-// first bit most significant. Bits at or beyond kPayloadAreaBytes read zero.
-uint32_t ReadBitField(const uint8_t* payload, int start, int width);
-
-// `count` characters through the six-bit text table from message bit `start`.
-void ReadBitText(const uint8_t* payload, int start, int count, char* out);
 
 // Joins fragments 1 to n (at most 5) of `fragments` bit by bit into
 // record->payload and runs the decoder of the message id. The record must be

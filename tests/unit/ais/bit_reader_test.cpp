@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 
+#include "ais/dearmour.h"
 #include "ais/decode.h"
 
 namespace {
@@ -63,6 +65,25 @@ TEST(ReadBitText, SixBitTableWithItsTwoExceptions) {
   ReadBitText(area, 3, 9, text);
   EXPECT_EQ(std::string(text, 9), "@AZ- !`0?");
   EXPECT_EQ(text[9], 'x');  // the terminator is the caller's (cleared record)
+}
+
+TEST(ReadBitText, ManyCharactersAtOnceReadAsOneAtATime) {
+  // Every start offset and count near the area's end as well as inside it:
+  // the windowed read must give what per-character field reads give.
+  std::mt19937 random(7);
+  auto* area = new uint8_t[kPayloadAreaBytes];
+  for (int i = 0; i < kPayloadAreaBytes; ++i) area[i] = static_cast<uint8_t>(random());
+  const int end = kPayloadAreaBytes * 8;
+  for (int start = -12; start < end + 12; ++start) {
+    for (int count : {1, 7, 8, 9, 10, 14, 18, 20, 27}) {
+      char text[32];
+      ReadBitText(area, start, count, text);
+      for (int i = 0; i < count; ++i)
+        ASSERT_EQ(text[i], SixBitTextCharacter(static_cast<uint8_t>(ReadBitField(area, start + 6 * i, 6))))
+            << start << "+" << count << " character " << i;
+    }
+  }
+  delete[] area;
 }
 
 }  // namespace
