@@ -46,7 +46,23 @@ int AppendFragmentBits(const char* text, uint8_t* out, int bits) {
   int byte = bits >> 3;
   int pendingBits = bits & 7;
   uint32_t pending = pendingBits ? out[byte] >> (8 - pendingBits) : 0;
-  for (int i = 0; i < kPayloadTextChars && in[i] != 0 && bits < kMaxMessageBits; ++i) {
+  int i = 0;
+  // Four characters make three whole bytes whatever the bits pending, so the
+  // body of a fragment goes a group at a time; a group holding the
+  // terminator, or one the cap would cut, is left to the loop below.
+  for (; i + 4 <= kPayloadTextChars && bits + 24 <= kMaxMessageBits; i += 4) {
+    if (in[i] == 0 || in[i + 1] == 0 || in[i + 2] == 0 || in[i + 3] == 0) break;
+    const uint32_t group = (uint32_t{ArmourValue(in[i])} << 18) | (uint32_t{ArmourValue(in[i + 1])} << 12) |
+                           (uint32_t{ArmourValue(in[i + 2])} << 6) | ArmourValue(in[i + 3]);
+    pending = (pending << 24) | group;
+    out[byte] = static_cast<uint8_t>(pending >> (pendingBits + 16));
+    out[byte + 1] = static_cast<uint8_t>(pending >> (pendingBits + 8));
+    out[byte + 2] = static_cast<uint8_t>(pending >> pendingBits);
+    byte += 3;
+    bits += 24;
+    pending &= (1u << pendingBits) - 1;
+  }
+  for (; i < kPayloadTextChars && in[i] != 0 && bits < kMaxMessageBits; ++i) {
     pending = (pending << 6) | ArmourValue(in[i]);
     pendingBits += 6;
     bits += 6;
