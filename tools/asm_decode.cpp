@@ -44,16 +44,6 @@ constexpr size_t kMaxFieldKey = 32;
 constexpr size_t kMaxLine = kMaxDecodedFields * (kMaxFieldKey + JsonStringRoom(32)) + 2 * kPayloadAreaBytes +
                             kMaxViewCells * (16 + JsonStringRoom(kViewCellText)) + 256;
 
-// Runs of fixed text are copied in blocks of this many bytes, so that no
-// copy needs a call; the line room and the template leave that much slack.
-constexpr size_t kCopyBlock = 16;
-
-char* CopyRun(char* out, const char* from, size_t length) {
-  if (length > 8 * kCopyBlock) return AppendJsonRaw(out, from, length);  // long runs: the library copy wins
-  for (size_t done = 0; done < length; done += kCopyBlock) memcpy(out + done, from + done, kCopyBlock);
-  return out + length;
-}
-
 // Lines are gathered here and written out in blocks of about kWriteAt
 // bytes, small enough for the buffer to stay in the cache.
 constexpr size_t kWriteAt = 32 * 1024;
@@ -64,23 +54,25 @@ struct Output {
 };
 Output output;
 
-// The fields object of a cleared record (`"ackType":0,...,"vendorId":""`),
-// made once from the field table. Most fields of a message are zero, so a
-// line copies runs of this text and formats only the fields that are not.
-struct FieldsTemplate {
-  char text[kMaxDecodedFields * (kMaxFieldKey + 4) + kCopyBlock];
-  uint16_t keyAt[kMaxDecodedFields + 1];  // field i's key, its comma included
-  uint16_t valueAt[kMaxDecodedFields];    // field i's zero value
-};
-FieldsTemplate fieldsTemplate;
-
+// Each field's key with the comma before it (`,"userId":`), copied as one
+// fixed-size block; the first field of a line skips the comma.
 struct FieldOut {
+  char key[kMaxFieldKey];
+  uint8_t keyLength;
   FieldKind kind;
   uint16_t offset;
-  uint16_t room;      // of a text field, 0 for the others
-  uint32_t zeroMask;  // the field's bytes among the four read from its offset
+  uint16_t room;  // of a text field, 0 for the others
 };
 FieldOut fieldOut[kMaxDecodedFields];
+
+// The fields a record prints, in record order: those of its message id, or
+// of the ABK. Ids without a decoder print none (their record stays empty).
+struct FieldList {
+  int count = 0;
+  uint8_t field[kMaxDecodedFields];
+};
+FieldList messageFields[64];
+FieldList abkFields;
 
 // The cells by control id (16 bits, as the cell tables hold them). A view
 // that writes one control twice shows the last text, in the place of the
@@ -94,38 +86,31 @@ static_assert(kMaxViewCells <= 127, "cell indexes must fit lastCell");
 char cellKey[65536][8];
 uint8_t cellKeyLength[65536];  // 0 until made
 
+void AddField(FieldList* list, int index) {
+  list->field[list->count++] = static_cast<uint8_t>(index);
+}
+
 // False when the field table outgrows the room set aside for it here.
 bool PrepareOutput() {
   memset(lastCell, -1, sizeof lastCell);
   if (kDecodedFieldCount > kMaxDecodedFields) return false;
-  FieldsTemplate& t = fieldsTemplate;
-  size_t used = 0;
   for (int i = 0; i < kDecodedFieldCount; ++i) {
     const DecodedField& field = kDecodedFields[i];
-    const bool text = field.kind == FieldKind::kText || field.kind == FieldKind::kChar;
-    t.keyAt[i] = static_cast<uint16_t>(used);
-    const int keyLength = snprintf(t.text + used, kMaxFieldKey, "%s\"%s\":", i == 0 ? "" : ",", field.name);
-    if (keyLength < 0 || static_cast<size_t>(keyLength) >= kMaxFieldKey) return false;
-    used += static_cast<size_t>(keyLength);
-    t.valueAt[i] = static_cast<uint16_t>(used);
-    used += static_cast<size_t>(snprintf(t.text + used, 4, "%s", text ? "\"\"" : "0"));
-
     FieldOut& to = fieldOut[i];
+    const int keyLength = snprintf(to.key, sizeof to.key, ",\"%s\":", field.name);
+    if (keyLength < 0 || static_cast<size_t>(keyLength) >= sizeof to.key) return false;
+    to.keyLength = static_cast<uint8_t>(keyLength);
     to.kind = field.kind;
     to.offset = field.offset;
-    if (field.offset + sizeof to.zeroMask > sizeof(DecodedMessage)) return false;
     // Fields are listed in record order, so a text field's room ends where
     // the next field begins.
     const size_t end = i + 1 < kDecodedFieldCount ? kDecodedFields[i + 1].offset : offsetof(DecodedMessage, payload);
     to.room = field.kind == FieldKind::kText ? static_cast<uint16_t>(end - field.offset) : 0;
     if (to.room > 32) return false;
-    // A text is empty when its first byte is zero.
-    const size_t size = field.kind == FieldKind::kU16 ? 2 : field.kind == FieldKind::kU32 ? 4 : 1;
-    unsigned char ones[sizeof to.zeroMask] = {};
-    memset(ones, 0xFF, size);
-    memcpy(&to.zeroMask, ones, sizeof ones);
+    if (field.carriedBy & kAbkFieldBit) AddField(&abkFields, i);
+    for (int id = 0; id < 64; ++id)
+      if (field.carriedBy & MessageFieldBit(id)) AddField(&messageFields[id], i);
   }
-  t.keyAt[kDecodedFieldCount] = static_cast<uint16_t>(used);
   return true;
 }
 
@@ -180,19 +165,15 @@ struct ByteTexts {
 };
 constexpr ByteTexts kByteTexts;
 
-// Every field of the record by name, then the joined bytes in hex.
-char* AppendFields(char* out) {
+// The fields of the record's message by name, then the joined bytes in hex.
+char* AppendFields(char* out, const FieldList& list) {
   const auto* base = reinterpret_cast<const unsigned char*>(&record);
-  const FieldsTemplate& t = fieldsTemplate;
-  size_t from = 0;  // template text not yet copied
-  for (int i = 0; i < kDecodedFieldCount; ++i) {
-    const FieldOut& field = fieldOut[i];
+  for (int n = 0; n < list.count; ++n) {
+    const FieldOut& field = fieldOut[list.field[n]];
+    const int skip = n == 0;  // no comma before the first
+    memcpy(out, field.key + skip, sizeof field.key - 1);
+    out += field.keyLength - skip;
     const unsigned char* at = base + field.offset;
-    uint32_t bytes;
-    memcpy(&bytes, at, sizeof bytes);
-    if ((bytes & field.zeroMask) == 0) continue;  // the template has it
-    out = CopyRun(out, t.text + from, t.valueAt[i] - from);
-    from = t.keyAt[i + 1];
     switch (field.kind) {
       case FieldKind::kU8:
         memcpy(out, kByteTexts.text[at[0]], 4);
@@ -211,18 +192,16 @@ char* AppendFields(char* out) {
         break;
       }
       case FieldKind::kChar:
-        out = AppendJsonString(out, reinterpret_cast<const char*>(at), 1);
+        // A channel not given is the empty text, not a NUL character.
+        out = AppendJsonString(out, reinterpret_cast<const char*>(at), at[0] != 0);
         break;
-      case FieldKind::kText: {
-        const char* text = reinterpret_cast<const char*>(at);
-        out = AppendJsonText(out, text, field.room);
+      case FieldKind::kText:
+        out = AppendJsonText(out, reinterpret_cast<const char*>(at), field.room);
         break;
-      }
     }
   }
-  out = CopyRun(out, t.text + from, t.keyAt[kDecodedFieldCount] - from);
   const int length = record.payloadLength < kPayloadAreaBytes ? record.payloadLength : kPayloadAreaBytes;
-  out = AppendLiteral(out, ",\"payload\":\"");
+  out = AppendLiteral(out, list.count != 0 ? ",\"payload\":\"" : "\"payload\":\"");
   for (int i = 0; i < length; ++i, out += 2) memcpy(out, kHexPairs.of[record.payload[i]], 2);
   *out++ = '"';
   return out;
@@ -286,7 +265,7 @@ void OnStoredSlot(void*, uint32_t notification, int32_t slot) {
     out = AppendLiteral(out, ",\"template\":null,\"view\":null");
   }
   out = AppendLiteral(out, ",\"fields\":{");
-  out = AppendFields(out);
+  out = AppendFields(out, notification == ID_LOG_ABK ? abkFields : messageFields[record.messageId & 63]);
   out = AppendLiteral(out, "},\"cells\":");
   out = AppendCells(out, count);
   out = AppendLiteral(out, "}\n");

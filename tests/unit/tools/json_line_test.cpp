@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 
 namespace {
@@ -89,6 +90,26 @@ TEST(JsonText, StopsAtTheTerminatorOrTheRoom) {
   EXPECT_EQ(Text(odd, sizeof odd), "\"B\\u0001" + kReplacement + "x\"");
   char empty[48] = "";
   EXPECT_EQ(Text(empty, sizeof empty), "\"\"");
+}
+
+TEST(JsonText, TheWordScanStopsWhereTheByteScanDoes) {
+  // Every byte that ends a plain run, alone or after another, at every place
+  // of a text longer than one word, and in random company.
+  std::mt19937 random(3);
+  const uint8_t stops[] = {0, 1, 0x1F, '"', '\\', 0x80, 0xC3, 0xFF};
+  const uint8_t plain[] = {' ', '!', '#', '0', '[', ']', 'z', 0x7F};
+  for (int trial = 0; trial < 4000; ++trial) {
+    uint8_t text[40];
+    for (uint8_t& b : text) b = plain[random() % sizeof plain];
+    const size_t at = random() % sizeof text;
+    text[at] = stops[random() % sizeof stops];
+    if (trial % 2) text[random() % sizeof text] = stops[random() % sizeof stops];
+    if (trial % 3 == 0) text[random() % sizeof text] = static_cast<uint8_t>(random());
+    const size_t size = random() % (sizeof text + 1);
+    size_t expected = 0;
+    while (expected < size && json_line_detail::kBytes.how[text[expected]] == 0) ++expected;
+    ASSERT_EQ(json_line_detail::PlainRun(text, size), expected) << "trial " << trial;
+  }
 }
 
 }  // namespace
