@@ -2,6 +2,7 @@
 // buffer, so no field value, however wild, can overrun a cell.
 #include "views/cell_formats.h"
 
+#include <bit>
 #include <cstring>
 
 #include "ais/decode.h"
@@ -48,8 +49,14 @@ constexpr char kDigitPairs[] =
 // "%0*u": value in decimal, zero-padded to at least `digits` digits;
 // written from the last digit back, two at a time.
 char* PutUnsigned(char* at, uint32_t value, int digits) {
-  int count = 1;
-  while (count < 10 && value >= kPowersOfTen[count]) ++count;
+  if (value < 10 && digits <= 1) {  // most cells
+    *at = static_cast<char>('0' + value);
+    return at + 1;
+  }
+  // Digits from the bit length (1233 / 4096 is just over log10(2)), then
+  // one test: a loop over the powers of ten ended on a mispredicted branch.
+  int count = (std::bit_width(value) * 1233) >> 12;
+  count += value >= kPowersOfTen[count];
   if (digits < count) digits = count;
   char* const end = at + digits;
   char* put = end;
@@ -109,6 +116,11 @@ uint32_t ReadCellValue(const CellRow& row, const DecodedMessage& record) {
 
 void FormatCellValue(CellFormat format, uint32_t value, int width, char* out, size_t size) {
   if (size == 0) return;
+  if (value < 10 && size >= 2 && (format == CellFormat::kD1 || format == CellFormat::kNumber)) {
+    out[0] = static_cast<char>('0' + value);  // flags and small codes: half the cells of a view
+    out[1] = '\0';
+    return;
+  }
   // Made by hand rather than with snprintf: a decoding tool formats every
   // cell of every message, and the formatter dominated its run time. The
   // texts are those of the printf formats named in the header.
