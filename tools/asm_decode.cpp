@@ -81,9 +81,9 @@ FieldList abkFields;
 int8_t lastCell[65536];
 static_assert(kMaxViewCells <= 127, "cell indexes must fit lastCell");
 
-// The key `"id":` of each control id, made the first time the id is seen:
+// The key `,"id":` of each control id, made the first time the id is seen:
 // views write the same few hundred controls over and over.
-char cellKey[65536][8];
+char cellKey[65536][9];
 uint8_t cellKeyLength[65536];  // 0 until made
 
 void AddField(FieldList* list, int index) {
@@ -207,31 +207,48 @@ char* AppendFields(char* out, const FieldList& list) {
   return out;
 }
 
+// One cell as `,"id":"text"`, without the comma when it comes first.
+char* AppendCell(char* out, const ViewCell& shown, bool first) {
+  const uint16_t id = static_cast<uint16_t>(shown.controlId);
+  if (cellKeyLength[id] == 0) {
+    char key[24];  // room for the number's fixed-size write
+    char* end = key;
+    *end++ = ',';
+    *end++ = '"';
+    end = AppendJsonUnsigned(end, id);
+    *end++ = '"';
+    *end++ = ':';
+    memcpy(cellKey[id], key, sizeof cellKey[id]);  // at most `,"65535":`
+    cellKeyLength[id] = static_cast<uint8_t>(end - key);
+  }
+  memcpy(out, cellKey[id] + first, sizeof cellKey[id] - 1);
+  out += cellKeyLength[id] - first;
+  return AppendJsonText(out, shown.text, sizeof shown.text);
+}
+
 char* AppendCells(char* out, int count) {
-  for (int i = 0; i < count; ++i) lastCell[static_cast<uint16_t>(cells[i].controlId)] = static_cast<int8_t>(i);
-  *out++ = '{';
-  bool first = true;
+  // Views seldom write a control twice: a mask of the ids' low six bits
+  // finds the lists that might, and only those take the exact way.
+  uint64_t seen = 0;
+  bool twice = false;
   for (int i = 0; i < count; ++i) {
-    int8_t& last = lastCell[static_cast<uint16_t>(cells[i].controlId)];
-    if (last < 0) continue;  // written already
-    const ViewCell& shown = cells[last];
-    last = -1;
-    if (!first) *out++ = ',';
-    first = false;
-    const uint16_t id = static_cast<uint16_t>(shown.controlId);
-    if (cellKeyLength[id] == 0) {
-      char key[24];  // room for the number's fixed-size write
-      char* end = key;
-      *end++ = '"';
-      end = AppendJsonUnsigned(end, id);
-      *end++ = '"';
-      *end++ = ':';
-      memcpy(cellKey[id], key, sizeof cellKey[id]);  // at most `"65535":`
-      cellKeyLength[id] = static_cast<uint8_t>(end - key);
+    const uint64_t bit = uint64_t{1} << (cells[i].controlId & 63);
+    twice |= (seen & bit) != 0;
+    seen |= bit;
+  }
+  *out++ = '{';
+  if (!twice) {
+    for (int i = 0; i < count; ++i) out = AppendCell(out, cells[i], i == 0);
+  } else {
+    for (int i = 0; i < count; ++i) lastCell[static_cast<uint16_t>(cells[i].controlId)] = static_cast<int8_t>(i);
+    bool first = true;
+    for (int i = 0; i < count; ++i) {
+      int8_t& last = lastCell[static_cast<uint16_t>(cells[i].controlId)];
+      if (last < 0) continue;  // written already
+      out = AppendCell(out, cells[last], first);
+      last = -1;
+      first = false;
     }
-    memcpy(out, cellKey[id], sizeof cellKey[id]);
-    out += cellKeyLength[id];
-    out = AppendJsonText(out, shown.text, sizeof shown.text);
   }
   *out++ = '}';
   return out;
