@@ -38,6 +38,22 @@ struct HexTable {
 };
 constexpr HexTable kHex;
 
+// Non-zero when a byte of `word` is below "0" (48); bytes above 127 never
+// count. Every framing byte (LF, CR, "!", "$", "*", ",") is below "0", so a
+// word that gives zero holds ordinary bytes only.
+constexpr uint64_t BytesBelowDigits(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  return (word - kOnes * '0') & ~word & (kOnes * 0x80);
+}
+
+// XOR of the eight bytes of `word`.
+constexpr uint32_t FoldBytes(uint64_t word) {
+  word ^= word >> 32;
+  word ^= word >> 16;
+  word ^= word >> 8;
+  return static_cast<uint32_t>(word & 0xFF);
+}
+
 constexpr uint32_t Tail(char a, char b, char c) {
   return (uint32_t{static_cast<uint8_t>(a)} << 16) | (uint32_t{static_cast<uint8_t>(b)} << 8) |
          uint32_t{static_cast<uint8_t>(c)};
@@ -59,6 +75,7 @@ int32_t TypeOfTail(uint32_t tail, int32_t type) {
 }
 
 constexpr int kLastField = kIntakeFields - 1;
+constexpr int kPayloadField = 5;  // of a VDM or VDO sentence
 constexpr int kFieldChars = kFieldTextRoom - 1;
 
 // True when the received checksum (first two characters of the checksum
@@ -85,10 +102,10 @@ void Notify(const IntakeTarget* target, uint32_t notification, int32_t slot) {
 void EndFragment(SentenceIntake* in, const IntakeTarget* target) {
   // A sentence cut short before its payload field would carry the payload of
   // an earlier sentence left in the field texts.
-  if (LastDataField(*in) < 5) return;
+  if (LastDataField(*in) < kPayloadField) return;
   const int number = static_cast<uint8_t>(in->fields[2][0]) & 15;
   if (number > 9) return;
-  const char* payload = in->fields[5];
+  const char* payload = in->fields[kPayloadField];
   const size_t length = strnlen(payload, kPayloadTextChars + 1);
   if (length > kPayloadTextChars) return;  // too long to store whole: dropped, not cut
 
@@ -155,6 +172,32 @@ void FeedIntake(SentenceIntake* intake, const IntakeTarget* target, const uint8_
     switch (kClass.of[b]) {
       case kOther:
         if (fieldIndex != 0 && !checksumSeen) {
+          if (fieldIndex == kPayloadField && (sentenceType == kSentenceVdm || sentenceType == kSentenceVdo)) {
+            // An AIS payload, nearly all bytes at or above "0" (which every
+            // framing byte is below): eight bytes at a time while the field
+            // has room for all eight, so no step meets a field that starts
+            // over. What is left goes through the loop below.
+            const int from = i;
+            uint64_t wideSum = 0;
+            while (i + 8 <= count && charCount + 8 <= kFieldChars) {
+              uint64_t word;
+              memcpy(&word, bytes + i, 8);
+              if (BytesBelowDigits(word) != 0) break;
+              memcpy(field + charCount, &word, 8);
+              wideSum ^= word;
+              charCount += 8;
+              i += 8;
+            }
+            checksum ^= FoldBytes(wideSum);
+            if (i != from) {
+              if (i == count || kClass.of[bytes[i]] != kOther) {
+                field[charCount] = 0;
+                --i;  // the byte that ends the run is handled as any other
+                break;
+              }
+              b = bytes[i];
+            }
+          }
           // Inside a data field, where most bytes are: the whole run of
           // ordinary bytes in one loop, its terminator written once at its
           // end. The same steps as below, less the address tests.
