@@ -54,7 +54,7 @@ void ShowVersion(HWND window, WPARAM, LPARAM) {
 // The intake stored a message in slot lParam and waits for this to return.
 void NoteSlotAndRepaint(HWND window, WPARAM command, LPARAM lParam) {
   NoteStoredSlot(&messageLog, static_cast<int32_t>(lParam), static_cast<uint32_t>(command));
-  RepaintTimeline(window);
+  RepaintTimelineSoon(window);
 }
 
 void Ignore(HWND, WPARAM, LPARAM) {}
@@ -117,6 +117,11 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
+LRESULT OnTimer(HWND window, WPARAM timer, LPARAM) {
+  OnRepaintTimer(window, timer);
+  return 0;
+}
+
 LRESULT OnMouseMove(HWND window, WPARAM, LPARAM lParam) {
   ShowHoverTitle(window, lParam);
   return 0;
@@ -141,7 +146,7 @@ constexpr MessageRoute kMessageRoutes[] = {
     {WM_CREATE, OnCreate},    {WM_DESTROY, OnDestroy},     {WM_PAINT, OnPaint},
     {WM_COMMAND, OnCommand},  {WM_MOUSEMOVE, OnMouseMove}, {WM_LBUTTONDOWN, OnLeftButtonDown},
     {WM_SHOWWINDOW, Consume}, {WM_LBUTTONUP, Consume},     {WM_RBUTTONDOWN, Consume},
-    {WM_RBUTTONUP, Consume},
+    {WM_RBUTTONUP, Consume},  {WM_TIMER, OnTimer},
 };
 
 }  // namespace

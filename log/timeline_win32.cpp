@@ -1,6 +1,6 @@
 // Painting of the timeline: the portable draw list executed into an
-// off-screen bitmap and copied to the window in one step, so that a repaint
-// after every received message does not flicker. Also the hover read-out in
+// off-screen bitmap and copied to the window in one step, so that repaints
+// under steady traffic do not flicker. Also the hover read-out in
 // the title bar and the click that opens a message view. Main thread only.
 #include "log/timeline_win32.h"
 
@@ -19,6 +19,15 @@ HBITMAP backBitmap;
 HGDIOBJ originalBitmap;  // selected back before the bitmap is deleted
 HGDIOBJ originalBrush;
 DrawList drawList;  // rebuilt on every paint; fixed storage
+
+// Both ports at full rate note hundreds of messages a second, faster than
+// anyone can follow, and a paint after each cost most of the client's time.
+// A note is shown at once after a quiet spell; within a burst the timeline
+// is repainted once the interval is over, so at most 25 times a second.
+constexpr DWORD kRepaintInterval = 40;  // ms
+constexpr UINT_PTR kRepaintTimer = 1;
+DWORD lastRepaint;
+bool repaintPending;
 
 // Pens live only for the line or mark they draw; the previous pen is
 // selected back before the pen is deleted.
@@ -88,6 +97,25 @@ void PaintTimeline(HWND window) {
 void RepaintTimeline(HWND window) {
   RECT plot{layout.left, layout.top, layout.right, layout.bottom};
   InvalidateRect(window, &plot, FALSE);
+}
+
+void RepaintTimelineSoon(HWND window) {
+  if (repaintPending) return;  // the timer will show this note too
+  const DWORD since = GetTickCount() - lastRepaint;
+  if (since < kRepaintInterval && SetTimer(window, kRepaintTimer, kRepaintInterval - since, nullptr) != 0) {
+    repaintPending = true;
+    return;
+  }
+  lastRepaint = GetTickCount();
+  RepaintTimeline(window);  // without a timer to spare, at once rather than never
+}
+
+void OnRepaintTimer(HWND window, WPARAM timer) {
+  if (timer != kRepaintTimer) return;
+  KillTimer(window, kRepaintTimer);
+  repaintPending = false;
+  lastRepaint = GetTickCount();
+  RepaintTimeline(window);
 }
 
 void ShowHoverTitle(HWND window, LPARAM lParam) {
