@@ -18,6 +18,11 @@ namespace {
 // Copies a zero-terminated text of at most room - 1 characters with its
 // terminator; the rest of the destination is left as it was.
 void CopyText(char* to, const char* from, size_t room) {
+  // Most texts of a store are empty (unused blocks and fields): no calls.
+  if (from[0] == 0) {
+    to[0] = 0;
+    return;
+  }
   const size_t length = strnlen(from, room - 1);
   memcpy(to, from, length);
   to[length] = 0;
