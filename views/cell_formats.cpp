@@ -53,17 +53,31 @@ char* PutUnsigned(char* at, uint32_t value, int digits) {
     *at = static_cast<char>('0' + value);
     return at + 1;
   }
-  // Digits from the bit length (1233 / 4096 is just over log10(2)), then
-  // one test: a loop over the powers of ten ended on a mispredicted branch.
-  int count = (std::bit_width(value) * 1233) >> 12;
-  count += value >= kPowersOfTen[count];
-  if (digits < count) digits = count;
+  // A padded value that fits its width, the usual case, needs no count.
+  if (digits < 1 || digits > 9 || value >= kPowersOfTen[digits]) {
+    // Digits from the bit length (1233 / 4096 is just over log10(2)), then
+    // one test: a loop over the powers of ten ended on a mispredicted branch.
+    int count = (std::bit_width(value) * 1233) >> 12;
+    count += value >= kPowersOfTen[count];
+    if (count == 0) count = 1;  // zero has one digit
+    if (digits < count) digits = count;
+  }
   char* const end = at + digits;
   char* put = end;
   int left = digits;
-  for (; left >= 2; left -= 2, value /= 100) {
+  // Four digits at a time from the end: the two pairs of a group do not
+  // wait for each other's division, as a chain of divisions by 100 did.
+  for (; left >= 4; left -= 4, value /= 10000) {
+    const uint32_t group = value % 10000;
+    put -= 4;
+    memcpy(put, kDigitPairs + 2 * (group / 100), 2);
+    memcpy(put + 2, kDigitPairs + 2 * (group % 100), 2);
+  }
+  if (left >= 2) {
     put -= 2;
     memcpy(put, kDigitPairs + 2 * (value % 100), 2);
+    value /= 100;
+    left -= 2;
   }
   if (left != 0) *--put = static_cast<char>('0' + value % 10);
   return end;
