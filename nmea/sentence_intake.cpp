@@ -170,72 +170,92 @@ void FeedIntake(SentenceIntake* intake, const IntakeTarget* target, const uint8_
   for (int i = 0; i < count; ++i) {
     uint8_t b = bytes[i];
     switch (kClass.of[b]) {
-      case kOther:
-        if (fieldIndex != 0 && !checksumSeen) {
-          if (fieldIndex == kPayloadField && (sentenceType == kSentenceVdm || sentenceType == kSentenceVdo)) {
-            // An AIS payload, nearly all bytes at or above "0" (which every
-            // framing byte is below): eight bytes at a time while the field
-            // has room for all eight, so no step meets a field that starts
-            // over. What is left goes through the loop below.
-            const int from = i;
-            uint64_t wideSum = 0;
-            while (i + 8 <= count && charCount + 8 <= kFieldChars) {
-              uint64_t word;
-              memcpy(&word, bytes + i, 8);
-              if (BytesBelowDigits(word) != 0) break;
-              memcpy(field + charCount, &word, 8);
-              wideSum ^= word;
-              charCount += 8;
-              i += 8;
-            }
-            checksum ^= FoldBytes(wideSum);
-            if (i != from) {
-              if (i == count || kClass.of[bytes[i]] != kOther) {
-                field[charCount] = 0;
-                --i;  // the byte that ends the run is handled as any other
-                break;
-              }
-              b = bytes[i];
-            }
-          }
-          // Inside a data field, where most bytes are: the whole run of
-          // ordinary bytes in one loop, its terminator written once at its
-          // end. The same steps as below, less the address tests.
-          for (;;) {
-            if (charCount == kFieldChars) {
-              charCount = 0;
-              intake->fieldOverflow = 1;
-            }
-            field[charCount++] = static_cast<char>(b);
-            checksum ^= b;
-            if (i + 1 == count || kClass.of[bytes[i + 1]] != kOther) break;
-            b = bytes[++i];
-          }
-          field[charCount] = 0;
+      case kComma:
+        if (checksumSeen) {
+          // Characters after "*" are not part of the sentence's checksum,
+          // commas included (receivers append tags there).
+          if (fieldIndex < kLastField) ++fieldIndex;
+          charCount = 0;
+          field = intake->fields[fieldIndex];
+          field[0] = 0;
           break;
         }
-        if (charCount == kFieldChars) {
-          charCount = 0;  // the field starts over; the sentence is spoilt
-          intake->fieldOverflow = 1;
-        }
-        field[charCount] = static_cast<char>(b);
-        field[++charCount] = 0;
-        if (!checksumSeen) {
-          checksum ^= b;
-          if (fieldIndex == 0) {
-            tail = ((tail << 8) | b) & 0xFFFFFF;
-            sentenceType = TypeOfTail(tail, sentenceType);
+        [[fallthrough]];
+      case kOther:
+        if (b != ',' && (fieldIndex == 0 || checksumSeen)) {
+          // The address field and the checksum field, a byte at a time.
+          if (charCount == kFieldChars) {
+            charCount = 0;  // the field starts over; the sentence is spoilt
+            intake->fieldOverflow = 1;
           }
+          field[charCount] = static_cast<char>(b);
+          field[++charCount] = 0;
+          if (!checksumSeen) {
+            checksum ^= b;
+            if (fieldIndex == 0) {
+              tail = ((tail << 8) | b) & 0xFFFFFF;
+              sentenceType = TypeOfTail(tail, sentenceType);
+            }
+          }
+          break;
         }
-        break;
-      case kComma:
-        // Characters after "*" are not part of the sentence's checksum, commas
-        // included (receivers append tags there).
-        if (!checksumSeen) checksum ^= ',';
-        if (fieldIndex < kLastField) ++fieldIndex;
-        charCount = 0;
-        field = intake->fields[fieldIndex];
-        field[0] = 0;
+        // The data fields before "*", where most bytes are: runs of ordinary
+        // bytes and the commas between them stay in this loop, so a field
+        // costs no trip through the dispatch.
+        for (;;) {
+          if (b == ',') {
+            checksum ^= ',';
+            if (fieldIndex < kLastField) ++fieldIndex;
+            charCount = 0;
+            field = intake->fields[fieldIndex];
+            field[0] = 0;
+          } else {
+            bool more = true;
+            if (fieldIndex == kPayloadField && (sentenceType == kSentenceVdm || sentenceType == kSentenceVdo)) {
+              // An AIS payload, nearly all bytes at or above "0" (which every
+              // framing byte is below): eight bytes at a time while the field
+              // has room for all eight, so no step meets a field that starts
+              // over. What is left goes through the loop below.
+              const int from = i;
+              uint64_t wideSum = 0;
+              while (i + 8 <= count && charCount + 8 <= kFieldChars) {
+                uint64_t word;
+                memcpy(&word, bytes + i, 8);
+                if (BytesBelowDigits(word) != 0) break;
+                memcpy(field + charCount, &word, 8);
+                wideSum ^= word;
+                charCount += 8;
+                i += 8;
+              }
+              if (i != from) {
+                checksum ^= FoldBytes(wideSum);
+                if (i == count || kClass.of[bytes[i]] != kOther) {
+                  more = false;
+                  --i;  // the last byte taken
+                } else {
+                  b = bytes[i];
+                }
+              }
+            }
+            // The whole run of ordinary bytes, its terminator written once
+            // at its end.
+            while (more) {
+              if (charCount == kFieldChars) {
+                charCount = 0;
+                intake->fieldOverflow = 1;
+              }
+              field[charCount++] = static_cast<char>(b);
+              checksum ^= b;
+              if (i + 1 == count || kClass.of[bytes[i + 1]] != kOther) break;
+              b = bytes[++i];
+            }
+            field[charCount] = 0;
+          }
+          if (i + 1 == count) break;
+          const uint8_t next = kClass.of[bytes[i + 1]];
+          if (next != kOther && next != kComma) break;
+          b = bytes[++i];
+        }
         break;
       case kStar:
         checksumSeen = 1;
