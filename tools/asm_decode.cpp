@@ -207,20 +207,23 @@ char* AppendFields(char* out, const FieldList& list) {
   return out;
 }
 
-// One cell as `,"id":"text"`, without the comma when it comes first.
-char* AppendCell(char* out, const ViewCell& shown, bool first) {
+void MakeCellKey(uint16_t id) {
+  char key[24];  // room for the number's fixed-size write
+  char* end = key;
+  *end++ = ',';
+  *end++ = '"';
+  end = AppendJsonUnsigned(end, id);
+  *end++ = '"';
+  *end++ = ':';
+  memcpy(cellKey[id], key, sizeof cellKey[id]);  // at most `,"65535":`
+  cellKeyLength[id] = static_cast<uint8_t>(end - key);
+}
+
+// One cell as `,"id":"text"`, without the comma when it comes first. Inline:
+// a call per cell cost more than the copy it makes.
+inline char* AppendCell(char* out, const ViewCell& shown, bool first) {
   const uint16_t id = static_cast<uint16_t>(shown.controlId);
-  if (cellKeyLength[id] == 0) {
-    char key[24];  // room for the number's fixed-size write
-    char* end = key;
-    *end++ = ',';
-    *end++ = '"';
-    end = AppendJsonUnsigned(end, id);
-    *end++ = '"';
-    *end++ = ':';
-    memcpy(cellKey[id], key, sizeof cellKey[id]);  // at most `,"65535":`
-    cellKeyLength[id] = static_cast<uint8_t>(end - key);
-  }
+  if (cellKeyLength[id] == 0) MakeCellKey(id);
   memcpy(out, cellKey[id] + first, sizeof cellKey[id] - 1);
   out += cellKeyLength[id] - first;
   return AppendJsonText(out, shown.text, sizeof shown.text);
