@@ -37,7 +37,7 @@ inline void PutFourDigits(char* out, uint32_t value) {
 
 }  // namespace json_line_detail
 
-inline char* AppendJsonUnsigned(char* out, uint32_t value) {
+[[gnu::always_inline]] inline char* AppendJsonUnsigned(char* out, uint32_t value) {
   using json_line_detail::kPairs;
   using json_line_detail::PutFourDigits;
   if (value < 10) {  // most fields of most messages

@@ -47,8 +47,9 @@ constexpr char kDigitPairs[] =
     "8081828384858687888990919293949596979899";
 
 // "%0*u": value in decimal, zero-padded to at least `digits` digits;
-// written from the last digit back, two at a time.
-char* PutUnsigned(char* at, uint32_t value, int digits) {
+// written from the last digit back. Inline in every format: the call cost
+// as much as the digits.
+[[gnu::always_inline]] inline char* PutUnsigned(char* at, uint32_t value, int digits) {
   if (value < 10 && digits <= 1) {  // most cells
     *at = static_cast<char>('0' + value);
     return at + 1;
