@@ -1,7 +1,7 @@
 // Messages packed and put into "!AIVDM"/"!AIVDO" sentences come back through
 // the client's own intake and decoders with the values that went in, however
 // they are split; the sentences are framed as a transponder frames them.
-#include "transmit/vdm_encoder.h"
+#include "sim/vdm_encoder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include "ais/decode.h"
 #include "log/message_log.h"
 #include "nmea/sentence_intake.h"
+#include "tests/unit/nmea/sentence_check.h"
 #include "transmit/met_hydro.h"
 
 namespace {
@@ -34,7 +35,7 @@ struct ClientSide {
     InitLog(log.get());
     memset(intake.get(), 0, sizeof *intake);
   }
-  void Feed(const VdmSentences& sentences) {
+  void Feed(const SentenceBatch& sentences) {
     const IntakeTarget target{log.get(), Note, &stored};
     for (int k = 0; k < sentences.count; ++k)
       FeedIntake(intake.get(), &target, reinterpret_cast<const uint8_t*>(sentences.text[k]), sentences.length[k]);
@@ -244,7 +245,7 @@ TEST(VdmEncoder, EveryTypeDecodesBackAtEverySplit) {
     for (int split : {60, 43, 28, 17}) {
       for (bool own : {false, true}) {
         ClientSide client;
-        VdmSentences sentences;
+        SentenceBatch sentences;
         const char channel = own ? 'B' : 'A';
         if (EncodeVdmSentences(&encoder, message, bits, own, channel, split, &sentences) == 0) {
           ADD_FAILURE() << s.what << " split " << split;
@@ -292,31 +293,6 @@ TEST(VdmEncoder, BinaryMessagesCarryTheirApplicationDataUnchanged) {
   EXPECT_EQ(PackAisMessage(Blank(9, 1), big, 0, message), 0);  // no layout
 }
 
-// Checks a sentence as an independent reader would.
-void ExpectWellFormed(const std::string& s, const std::string& what) {
-  EXPECT_LE(s.size(), 82u) << what;
-  ASSERT_GE(s.size(), 10u) << what;
-  EXPECT_EQ(s.substr(s.size() - 2), "\r\n") << what;
-  const size_t star = s.find('*');
-  ASSERT_EQ(star, s.size() - 5) << what;
-  unsigned sum = 0;
-  for (size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(s[i]);
-  char hex[3];
-  snprintf(hex, sizeof hex, "%02X", sum);
-  EXPECT_EQ(s.substr(star + 1, 2), hex) << what;
-}
-
-std::vector<std::string> Split(const std::string& s) {
-  std::vector<std::string> fields(1);
-  for (size_t i = 1; i < s.size() && s[i] != '*'; ++i) {
-    if (s[i] == ',')
-      fields.emplace_back();
-    else
-      fields.back() += s[i];
-  }
-  return fields;
-}
-
 TEST(VdmEncoder, SentencesAreFramedLikeATransponders) {
   VdmEncoder encoder{8};
   uint8_t message[kMaxMessageBytes];
@@ -341,15 +317,15 @@ TEST(VdmEncoder, SentencesAreFramedLikeATransponders) {
   };
   int expectedId = 8;
   for (const Case& c : cases) {
-    VdmSentences out;
+    SentenceBatch out;
     const std::string what = std::to_string(c.bits) + " bits at " + std::to_string(c.split);
     const int count = EncodeVdmSentences(&encoder, message, c.bits, false, 'A', c.split, &out);
     ASSERT_EQ(count, static_cast<int>(c.lengths.size())) << what;
     ASSERT_EQ(out.count, count) << what;
     for (int k = 0; k < count; ++k) {
       const std::string s(out.text[k], out.length[k]);
-      ExpectWellFormed(s, what);
-      const std::vector<std::string> f = Split(s);
+      sentence_check::ExpectWellFramed(s, what);
+      const std::vector<std::string> f = sentence_check::Fields(s);
       ASSERT_EQ(f.size(), 7u) << s;
       EXPECT_EQ(f[0], "AIVDM");
       EXPECT_EQ(f[1], std::to_string(count)) << s;
@@ -362,7 +338,7 @@ TEST(VdmEncoder, SentencesAreFramedLikeATransponders) {
     if (count > 1) expectedId = (expectedId + 1) % 10;  // 8, 9, 0, ...
   }
   // Own-ship sentences; an empty channel field when none is given.
-  VdmSentences out;
+  SentenceBatch out;
   ASSERT_EQ(EncodeVdmSentences(&encoder, message, 168, true, 0, 60, &out), 1);
   EXPECT_EQ(std::string(out.text[0], 13), "!AIVDO,1,1,,,");
 }
@@ -374,16 +350,16 @@ TEST(VdmEncoder, TwoFragmentStaticReportIsStoredOnce) {
   uint8_t message[kMaxMessageBytes];
   const int bits = PackAisMessage(s.fields, nullptr, 0, message);
   VdmEncoder encoder{0};
-  VdmSentences sentences;
+  SentenceBatch sentences;
   ASSERT_EQ(EncodeVdmSentences(&encoder, message, bits, false, 'B', 60, &sentences), 2);
   ClientSide client;
-  VdmSentences first = sentences;
+  SentenceBatch first = sentences;
   first.count = 1;
   client.Feed(first);
   EXPECT_TRUE(client.stored.empty());
-  VdmSentences second = sentences;
+  SentenceBatch second = sentences;
   second.count = 1;
-  memcpy(second.text[0], sentences.text[1], kVdmSentenceRoom);
+  memcpy(second.text[0], sentences.text[1], kSentenceRoom);
   second.length[0] = sentences.length[1];
   client.Feed(second);
   ASSERT_EQ(client.stored.size(), 1u);

@@ -6,20 +6,11 @@
 #include <cstdint>
 
 #include "ais/decoded_message.h"
+#include "nmea/sentence_writer.h"
 
 // A sentence stays within 82 characters with CR LF: "!AIVDM,9,9,9,A," (15),
 // 60 payload characters and ",5*HH" (5).
 constexpr int kVdmMaxPayloadChars = 60;
-// The fragment count and number are one digit each.
-constexpr int kVdmMaxFragments = 9;
-constexpr int kVdmSentenceRoom = 83;  // 82 characters and a terminating zero
-constexpr int kMaxMessageBits = 8 * kMaxMessageBytes;
-
-struct VdmSentences {
-  int32_t count;
-  int32_t length[kVdmMaxFragments];  // characters, CR LF included
-  char text[kVdmMaxFragments][kVdmSentenceRoom];
-};
 
 // The sequential message identifier of multi-sentence messages, 0 to 9 and
 // round again; single-sentence messages leave the field empty.
@@ -35,7 +26,7 @@ struct VdmEncoder {
 // the message is empty, longer than 1008 bits, or would need more than nine
 // sentences at that split; out->count is set alike.
 int EncodeVdmSentences(VdmEncoder* encoder, const uint8_t* message, int bitCount, bool ownShip, char channel,
-                       int maxPayloadChars, VdmSentences* out);
+                       int maxPayloadChars, SentenceBatch* out);
 
 // Packs the fields of `fields` that message `fields.messageId` carries into
 // `out` (kMaxMessageBytes, cleared first) and returns the message's length

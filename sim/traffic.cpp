@@ -1,13 +1,14 @@
 // The simulated fleet and the messages it sends. Raw field values follow
 // the message tables: positions in 1/10 000 minute (1/1000 for the binary
 // applications), speeds in tenths of a knot, courses in tenths of a degree.
-#include "tools/asm_sim_traffic.h"
+#include "sim/traffic.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "ais/bit_writer.h"
+#include "nmea/sentence_writer.h"
 #include "transmit/met_hydro.h"
 
 namespace {
@@ -382,7 +383,7 @@ int InlandData(const Vessel& v, uint8_t* data) {
 }
 
 int Encode(Fleet* fleet, const DecodedMessage& m, const uint8_t* data, int dataBits, bool own, char channel,
-           VdmSentences* out) {
+           SentenceBatch* out) {
   uint8_t message[kMaxMessageBytes];
   const int bits = PackAisMessage(m, data, dataBits, message);
   return EncodeVdmSentences(&fleet->encoder, message, bits, own, channel, kPayloadChars, out);
@@ -440,14 +441,6 @@ void FormatAngle(double degrees, bool longitude, char* out, int room) {
   snprintf(out, room, longitude ? "%03ld%07.4f,%c" : "%02ld%07.4f,%c", whole, minutes, hemisphere);
 }
 
-// "$" + body + "*hh\r\n" at out; returns the characters written.
-int Sentence(char* out, int room, const char* body) {
-  unsigned sum = 0;
-  for (const char* c = body; *c != 0; ++c) sum ^= static_cast<unsigned char>(*c);
-  const int written = snprintf(out, room, "$%s*%02X\r\n", body, sum);
-  return written < 0 ? 0 : (written < room ? written : room - 1);
-}
-
 }  // namespace
 
 uint32_t NextRandom(SimRandom* random) {
@@ -483,7 +476,7 @@ void MoveFleet(Fleet* fleet, double seconds) {
   MoveVessel(&fleet->own, seconds, &fleet->random);
 }
 
-int NextTrafficMessage(Fleet* fleet, const tm& utc, VdmSentences* out) {
+int NextTrafficMessage(Fleet* fleet, const tm& utc, SentenceBatch* out) {
   const TrafficSlot slot = kTrafficRound[fleet->nextTraffic];
   fleet->nextTraffic = (fleet->nextTraffic + 1) % kTrafficRoundLength;
   const char channel = fleet->channelCount++ % 2 == 0 ? 'A' : 'B';
@@ -531,14 +524,14 @@ int NextTrafficMessage(Fleet* fleet, const tm& utc, VdmSentences* out) {
   return 0;
 }
 
-int OwnShipReport(Fleet* fleet, const tm& utc, VdmSentences* out) {
+int OwnShipReport(Fleet* fleet, const tm& utc, SentenceBatch* out) {
   const int id = fleet->ownReports++ % 2 == 0 ? 1 : 3;
   const char channel = fleet->ownReports % 2 == 0 ? 'B' : 'A';
   return Encode(fleet, PositionReport(&fleet->own, id, utc, &fleet->random), nullptr, 0, true, channel, out);
 }
 
 int OwnBroadcastReport(Fleet* fleet, int messageId, const uint8_t* data, int bitCount, char channel,
-                       VdmSentences* out) {
+                       SentenceBatch* out) {
   return Encode(fleet, Blank(messageId, fleet->own.mmsi), data, bitCount, true, channel, out);
 }
 
@@ -551,15 +544,15 @@ int SensorSentences(const Fleet* fleet, const tm& utc, int centiseconds, char* o
   int at = 0;
   snprintf(body, sizeof body, "GPGGA,%02d%02d%02d.%02d,%s,%s,1,09,0.9,12.4,M,47.1,M,,", utc.tm_hour, utc.tm_min,
            utc.tm_sec % 60, centiseconds, latitude, longitude);
-  at += Sentence(out + at, room - at, body);
+  at += FrameSentence(out + at, room - at, '$', body);
   snprintf(body, sizeof body, "GPVTG,%05.1f,T,%05.1f,M,%04.1f,N,%04.1f,K,A", PrintedCourse(v.cog),
            PrintedCourse(Wrap360(v.cog - variation)), v.sog, v.sog * 1.852);
-  at += Sentence(out + at, room - at, body);
+  at += FrameSentence(out + at, room - at, '$', body);
   snprintf(body, sizeof body, "HEHDT,%05.1f,T", PrintedCourse(v.heading));
-  at += Sentence(out + at, room - at, body);
+  at += FrameSentence(out + at, room - at, '$', body);
   snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.%02d,A,%s,%s,%04.1f,%05.1f,%02d%02d%02d,%.1f,E,A", utc.tm_hour,
            utc.tm_min, utc.tm_sec % 60, centiseconds, latitude, longitude, v.sog, PrintedCourse(v.cog), utc.tm_mday,
            utc.tm_mon + 1, utc.tm_year % 100, variation);
-  at += Sentence(out + at, room - at, body);
+  at += FrameSentence(out + at, room - at, '$', body);
   return at;
 }
