@@ -1,7 +1,7 @@
 // Sentence framing, the checksum, and the split of encapsulated data.
 #include "nmea/sentence_writer.h"
 
-#include <cstdio>
+#include <cstring>
 
 #include "ais/dearmour.h"
 
@@ -19,7 +19,12 @@ void Put(SentenceWriter* writer, char character) {
 }
 
 void PutText(SentenceWriter* writer, const char* text, int length) {
-  for (int i = 0; i < length; ++i) Put(writer, text[i]);
+  if (writer->length + length < writer->room) {
+    memcpy(writer->out + writer->length, text, static_cast<size_t>(length));
+    writer->length += length;
+  } else {
+    writer->overflow = true;
+  }
 }
 
 bool NamesMessageId(const EncapsulationFormat& format, int messageId) {
@@ -61,7 +66,7 @@ uint8_t SentenceChecksum(const char* text, int length) {
 SentenceWriter StartSentence(char* out, int room, char start, const char* address) {
   SentenceWriter writer{out, room, 0, room <= 0};
   Put(&writer, start);
-  for (const char* c = address; *c != 0; ++c) Put(&writer, *c);
+  PutText(&writer, address, static_cast<int>(strlen(address)));
   return writer;
 }
 
@@ -76,9 +81,13 @@ void AddFieldChar(SentenceWriter* writer, char character) {
 }
 
 void AddFieldNumber(SentenceWriter* writer, uint32_t value) {
-  char digits[12];
-  const int length = snprintf(digits, sizeof digits, "%u", static_cast<unsigned>(value));
-  AddField(writer, digits, length);
+  char digits[10];
+  int first = sizeof digits;
+  do {
+    digits[--first] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  AddField(writer, digits + first, static_cast<int>(sizeof digits) - first);
 }
 
 int FinishSentence(SentenceWriter* writer) {
