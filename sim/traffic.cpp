@@ -140,19 +140,6 @@ uint8_t RateOfTurn(double degreesPerMinute) {
   return static_cast<uint8_t>(degreesPerMinute < 0 ? -value : value);
 }
 
-DecodedMessage Blank(int messageId, uint32_t mmsi) {
-  DecodedMessage m;
-  memset(&m, 0, sizeof m);
-  m.messageId = static_cast<uint8_t>(messageId);
-  m.userId = mmsi;
-  return m;
-}
-
-template <size_t N>
-void SetText(char (&field)[N], const char* text) {
-  snprintf(field, N, "%s", text);
-}
-
 // The SOTDMA communication state: the slot time-out counts down 7 to 0 and
 // the sub message follows it (received stations, slot number, UTC hour
 // and minute, or slot offset).
@@ -185,7 +172,7 @@ void ItdmaState(SimRandom* random, DecodedMessage* m) {
 }
 
 DecodedMessage PositionReport(Vessel* v, int messageId, const tm& utc, SimRandom* random) {
-  DecodedMessage m = Blank(messageId, v->mmsi);
+  DecodedMessage m = BlankAisMessage(messageId, v->mmsi);
   m.navStatus = v->navStatus;
   m.rateOfTurn = RateOfTurn(v->turnRate);
   m.sog = Tenths(v->sog, 1023);
@@ -204,7 +191,7 @@ DecodedMessage PositionReport(Vessel* v, int messageId, const tm& utc, SimRandom
 }
 
 DecodedMessage ClassBReport(Vessel* v, bool itdma, const tm& utc, SimRandom* random) {
-  DecodedMessage m = Blank(18, v->mmsi);
+  DecodedMessage m = BlankAisMessage(18, v->mmsi);
   m.sog = Tenths(v->sog, 1023);
   m.longitude = Angle(v->longitude, 10000, 28);
   m.latitude = Angle(v->latitude, 10000, 27);
@@ -227,7 +214,7 @@ DecodedMessage ClassBReport(Vessel* v, bool itdma, const tm& utc, SimRandom* ran
 }
 
 DecodedMessage BaseStationReport(Vessel* v, const tm& utc, SimRandom* random) {
-  DecodedMessage m = Blank(4, v->mmsi);
+  DecodedMessage m = BlankAisMessage(4, v->mmsi);
   m.utcYear = static_cast<uint16_t>(utc.tm_year + 1900);
   m.utcMonth = static_cast<uint8_t>(utc.tm_mon + 1);
   m.utcDay = static_cast<uint8_t>(utc.tm_mday);
@@ -243,11 +230,11 @@ DecodedMessage BaseStationReport(Vessel* v, const tm& utc, SimRandom* random) {
 }
 
 DecodedMessage StaticVoyage(const Vessel& v, const tm& utc) {
-  DecodedMessage m = Blank(5, v.mmsi);
+  DecodedMessage m = BlankAisMessage(5, v.mmsi);
   m.aisVersion = 2;
   m.imoNumber = v.imo;
-  SetText(m.callSign, v.callSign);
-  SetText(m.name, v.name);
+  SetAisText(m.callSign, v.callSign);
+  SetAisText(m.name, v.name);
   m.shipType = v.shipType;
   m.dimensions = Dimensions(v);
   m.epfdType = 1;
@@ -258,28 +245,28 @@ DecodedMessage StaticVoyage(const Vessel& v, const tm& utc) {
   gmtime_r(&when, &eta);
   m.eta = static_cast<uint32_t>(((eta.tm_mon + 1) << 16) | (eta.tm_mday << 11) | (eta.tm_hour << 6));
   m.draught = static_cast<uint8_t>(v.length > 100 ? 45 + v.length / 5 : 20 + v.length / 4);
-  SetText(m.destination, v.navStatus == 1 ? "NLRTM ANCH" : "NLRTM");
+  SetAisText(m.destination, v.navStatus == 1 ? "NLRTM ANCH" : "NLRTM");
   m.dte = 0;
   return m;
 }
 
 DecodedMessage StaticPart(const Vessel& v, int part) {
-  DecodedMessage m = Blank(24, v.mmsi);
+  DecodedMessage m = BlankAisMessage(24, v.mmsi);
   m.partNumber = static_cast<uint8_t>(part);
   if (part == 0) {
-    SetText(m.name, v.name);
+    SetAisText(m.name, v.name);
     return m;
   }
   m.shipType = v.shipType;
-  SetText(m.vendorId, "XYZ1234");  // maker's three letters, then model and serial
-  SetText(m.callSign, v.callSign);
+  SetAisText(m.vendorId, "XYZ1234");  // maker's three letters, then model and serial
+  SetAisText(m.callSign, v.callSign);
   m.dimensions = Dimensions(v);
   m.epfdType = 1;
   return m;
 }
 
 DecodedMessage AtonReport(const Vessel& v, const tm& utc) {
-  DecodedMessage m = Blank(21, v.mmsi);
+  DecodedMessage m = BlankAisMessage(21, v.mmsi);
   m.atonType = v.shipType;
   // Names past 20 characters go on in the extension.
   const size_t length = strlen(v.name);
@@ -297,7 +284,7 @@ DecodedMessage AtonReport(const Vessel& v, const tm& utc) {
 }
 
 DecodedMessage Acknowledge(int messageId, const Vessel& from, uint32_t to, int sequence) {
-  DecodedMessage m = Blank(messageId, from.mmsi);
+  DecodedMessage m = BlankAisMessage(messageId, from.mmsi);
   m.ackDestination1 = to;
   m.ackSequence1 = static_cast<uint8_t>(sequence & 3);
   return m;
@@ -501,7 +488,7 @@ int NextTrafficMessage(Fleet* fleet, const tm& utc, SentenceBatch* out) {
     case kAton:
       return Encode(fleet, AtonReport(*v, utc), nullptr, 0, false, channel, out);
     case kTidal: {
-      DecodedMessage m = Blank(6, v->mmsi);
+      DecodedMessage m = BlankAisMessage(6, v->mmsi);
       m.sequenceNumber = static_cast<uint8_t>(fleet->tidalCount++ & 3);
       m.destinationId = fleet->own.mmsi;
       const int bits = TidalWindowData(*v, utc, random, data);
@@ -514,11 +501,11 @@ int NextTrafficMessage(Fleet* fleet, const tm& utc, SentenceBatch* out) {
       return Encode(fleet, Acknowledge(13, *v, fleet->vessels[kCargo].mmsi, 1), nullptr, 0, false, channel, out);
     case kMetHydro: {
       const int bits = MetHydroData(*v, utc, random, data);
-      return Encode(fleet, Blank(8, v->mmsi), data, bits, false, channel, out);
+      return Encode(fleet, BlankAisMessage(8, v->mmsi), data, bits, false, channel, out);
     }
     case kInland: {
       const int bits = InlandData(*v, data);
-      return Encode(fleet, Blank(8, v->mmsi), data, bits, false, channel, out);
+      return Encode(fleet, BlankAisMessage(8, v->mmsi), data, bits, false, channel, out);
     }
   }
   return 0;
@@ -532,7 +519,7 @@ int OwnShipReport(Fleet* fleet, const tm& utc, SentenceBatch* out) {
 
 int OwnBroadcastReport(Fleet* fleet, int messageId, const uint8_t* data, int bitCount, char channel,
                        SentenceBatch* out) {
-  return Encode(fleet, Blank(messageId, fleet->own.mmsi), data, bitCount, true, channel, out);
+  return Encode(fleet, BlankAisMessage(messageId, fleet->own.mmsi), data, bitCount, true, channel, out);
 }
 
 int SensorSentences(const Fleet* fleet, const tm& utc, int centiseconds, char* out, int room) {

@@ -223,6 +223,14 @@ int AcknowledgedPairs(const DecodedMessage& m) {
 
 }  // namespace
 
+DecodedMessage BlankAisMessage(int messageId, uint32_t mmsi) {
+  DecodedMessage m;
+  memset(&m, 0, sizeof m);
+  m.messageId = static_cast<uint8_t>(messageId);
+  m.userId = mmsi;
+  return m;
+}
+
 int PackAisMessage(const DecodedMessage& m, const uint8_t* applicationData, int applicationBits, uint8_t* out) {
   memset(out, 0, kMaxMessageBytes);
   PackRows(kHeader, m, out);

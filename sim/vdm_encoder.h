@@ -3,7 +3,9 @@
 // and the armouring and split of any message into "!AIVDM" / "!AIVDO"
 // sentences. No allocation; an encoder is used by one thread.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "ais/decoded_message.h"
 #include "nmea/sentence_writer.h"
@@ -17,6 +19,16 @@ constexpr int kVdmMaxPayloadChars = 60;
 struct VdmEncoder {
   int32_t nextSequentialId;
 };
+
+// A record for PackAisMessage: every field zero but the message id and the
+// source MMSI.
+DecodedMessage BlankAisMessage(int messageId, uint32_t mmsi);
+
+// A text field of the record set from `text`, cut to fit.
+template <size_t N>
+void SetAisText(char (&field)[N], const char* text) {
+  snprintf(field, N, "%s", text);
+}
 
 // Armours `bitCount` bits of `message` (bit 0 the most significant bit of
 // message[0]) into 1 to 9 sentences of at most `maxPayloadChars` payload
