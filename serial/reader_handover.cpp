@@ -18,7 +18,6 @@ bool EndReaderSession(ReaderHandover* handover) {
 
 AbandonResult AbandonReader(ReaderHandover* handover) {
   int32_t expected = kReaderInDriver;
-  if (handover->state.compare_exchange_strong(expected, kReaderAbandoned, std::memory_order_acq_rel))
-    return kAbandoned;
+  if (handover->state.compare_exchange_strong(expected, kReaderAbandoned, std::memory_order_acq_rel)) return kAbandoned;
   return expected == kReaderDelivering ? kBusyDelivering : kAlreadyEnded;
 }
