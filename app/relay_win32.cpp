@@ -5,12 +5,16 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 namespace {
 
 constexpr UINT kRelayRun = WM_APP + 1;  // wParam: the function; lParam: its context
 constexpr char kRelayClass[] = "AsmRelay";
 
-HWND relayWindow;  // written once on the main thread before any reader starts
+// Made on the main thread, at start-up or, should that fail, when the sensor
+// dialog opens; read by any thread.
+std::atomic<HWND> relayWindow;
 
 LRESULT CALLBACK RelayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != kRelayRun) return DefWindowProcA(window, message, wParam, lParam);
@@ -21,19 +25,21 @@ LRESULT CALLBACK RelayWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 bool CreateRelay() {
-  if (relayWindow != nullptr) return true;
+  if (relayWindow.load() != nullptr) return true;
   const HINSTANCE module = GetModuleHandleA(nullptr);
   WNDCLASSA relayClass{};
   relayClass.lpfnWndProc = RelayWindowProc;
   relayClass.hInstance = module;
   relayClass.lpszClassName = kRelayClass;
   RegisterClassA(&relayClass);  // fails harmlessly if already registered
-  relayWindow = CreateWindowExA(0, kRelayClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
-  return relayWindow != nullptr;
+  const HWND window = CreateWindowExA(0, kRelayClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
+  relayWindow.store(window);
+  return window != nullptr;
 }
 
 intptr_t RunOnMainThread(RelayFunction function, void* context) {
-  if (relayWindow == nullptr) return 0;
+  const HWND window = relayWindow.load();
+  if (window == nullptr) return 0;
   return static_cast<intptr_t>(
-      SendMessageA(relayWindow, kRelayRun, reinterpret_cast<WPARAM>(function), reinterpret_cast<LPARAM>(context)));
+      SendMessageA(window, kRelayRun, reinterpret_cast<WPARAM>(function), reinterpret_cast<LPARAM>(context)));
 }

@@ -79,8 +79,8 @@ TEST(WriteEncapsulatedSentences, AbmAsWorkedOutByHand) {
 }
 
 TEST(WriteEncapsulatedSentences, SplitsWithinEightyTwoCharacters) {
-  uint8_t data[126];
-  for (int i = 0; i < 126; ++i) data[i] = static_cast<uint8_t>(i * 53 + 7);
+  uint8_t data[150];  // as many bytes as the longest row carries, and a few
+  for (int i = 0; i < 150; ++i) data[i] = static_cast<uint8_t>(i * 53 + 7);
   struct Row {
     Encapsulation encapsulation;
     int bits;
