@@ -42,7 +42,7 @@ int PayloadCharsThatFit(const Encapsulation* e) {
   char sentence[kSentenceRoom];
   const int fixed = WriteEncapsulatedSentence(e, '9', '9', "", 0, 0, sentence, sizeof sentence);
   const int room = fixed > 0 ? kSentenceMaxChars - fixed : 0;
-  int chars = e->payloadChars < room ? e->payloadChars : room;
+  const int chars = e->payloadChars < room ? e->payloadChars : room;
   return chars > 0 ? chars : 0;
 }
 
