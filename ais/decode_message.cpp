@@ -32,7 +32,6 @@ struct DecoderTable {
 constexpr DecoderTable kDecoders;
 
 constexpr int kMaxJoinedFragments = 5;
-constexpr int kMaxMessageBits = kMaxMessageBytes * 8;
 
 // Appends one fragment's six-bit values at bit `bits` of `out`, straight
 // after the previous fragment's last bit: a fragment whose length is not a

@@ -7,6 +7,7 @@
 // (126 bytes); the rest of the area stays zero so decoders may read past it.
 constexpr int kPayloadAreaBytes = 180;
 constexpr int kMaxMessageBytes = 126;
+constexpr int kMaxMessageBits = 8 * kMaxMessageBytes;
 
 struct DecodedMessage {
   uint8_t ackType;

@@ -5,6 +5,7 @@
 #include <commctrl.h>  // needs windows.h first
 // clang-format on
 
+#include "app/relay_win32.h"
 #include "app/shell_win32.h"
 #include "res/resource.h"
 
@@ -39,6 +40,8 @@ int WINAPI WinMain(HINSTANCE moduleInstance, HINSTANCE, LPSTR, int showCommand) 
   // is emptied again when the window is created.
   instance = moduleInstance;
   if (!RegisterMainWindowClass()) return 0;
+  // Before any link opens: the readers reach the main thread through it.
+  CreateRelay();
 
   HWND window = CreateWindowExA(0, kWindowClass, kMainWindowTitle, kMainWindowStyle, 0, 0, kMainWindowWidth,
                                 kMainWindowHeight, nullptr, nullptr, instance, nullptr);

@@ -22,16 +22,15 @@ namespace {
 using CommandAction = void (*)(HWND window, WPARAM command, LPARAM lParam);
 
 void OpenSensorSettings(HWND window, WPARAM, LPARAM) {
-  OpenLinkSettings(window, kLinkSensor, ID_SENSOR_ALPHA);
+  OpenLinkSettings(window, kLinkSensor);
 }
 
 void OpenPresentationSettings(HWND window, WPARAM, LPARAM) {
-  OpenLinkSettings(window, kLinkPresentation, ID_PRESENTATION_PORT);
+  OpenLinkSettings(window, kLinkPresentation);
 }
 
-// Dialog 1482 gets the same initial parameter as dialog 1481.
 void OpenNmea2000Settings(HWND window, WPARAM, LPARAM) {
-  OpenLinkSettings(window, kLinkNmea2000, ID_PRESENTATION_PORT);
+  OpenLinkSettings(window, kLinkNmea2000);
 }
 
 void SendBbmToPresentation(HWND window, WPARAM, LPARAM) {

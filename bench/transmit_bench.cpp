@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "transmit/bbm.h"
-#include "transmit/met_hydro.h"
+#include "transmit/met_hydro_broadcast.h"
 
 namespace {
 
@@ -13,16 +13,14 @@ void Discard(void* context, const char* text, int length, int) {
 }
 
 void BM_RefreshPackAndSend(benchmark::State& state) {
-  MetHydroReport report;
-  uint8_t message[kMetHydroMessageBytes];
+  MetHydroBroadcaster broadcaster{};
   int characters = 0;
   const BbmWriter writer{Discard, &characters};
   int minute = 0;
   int64_t sentences = 0;
   for (auto _ : state) {
-    RefreshMetHydroReport(&report, 23, 14, minute = (minute + 1) % 60, 244123456);
-    PackMetHydroPayload(&report, message);
-    sentences += SendBinaryBroadcast(&writer, message + 5, kMetHydroMessageBytes - 5, 1, minute % 10, 8, 0);
+    minute = (minute + 1) % 60;
+    sentences += SendMetHydroReport(&broadcaster, 23, 14, minute, 244123456, 0, &writer);
   }
   benchmark::DoNotOptimize(characters);
   state.counters["sentences"] = benchmark::Counter(static_cast<double>(sentences), benchmark::Counter::kIsRate);

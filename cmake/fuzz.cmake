@@ -7,7 +7,7 @@ foreach(source ${fuzz_sources})
   add_executable(${target} ${source})
   target_compile_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_libraries(${target} PRIVATE asm_core)
+  target_link_libraries(${target} PRIVATE asm_core asm_sim)
   set(seed ${PROJECT_SOURCE_DIR}/fuzz/corpus/${target})
   set(work ${CMAKE_BINARY_DIR}/fuzz-work/${target})
   add_test(NAME ${target}

@@ -7,7 +7,7 @@ endif()
 file(GLOB sim_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/asm_sim*.cpp)
 if(sim_sources)
   add_executable(asm-sim ${sim_sources})
-  target_link_libraries(asm-sim PRIVATE asm_core Threads::Threads)
+  target_link_libraries(asm-sim PRIVATE asm_sim asm_core Threads::Threads)
 endif()
 # Tool-level tests (scripts) live beside the tools.
 file(GLOB tool_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/tools/*.sh)

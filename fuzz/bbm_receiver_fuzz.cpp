@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "transmit/bbm_receiver.h"
+#include "sim/bbm_receiver.h"
 
 namespace {
 

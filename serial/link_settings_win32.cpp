@@ -76,7 +76,7 @@ void AcceptLinkSettings(HWND dialog, int link) {
   GetDlgItemTextA(dialog, IDC_BAUD_RATE, record->baudText, sizeof record->baudText);
 
   // A connected link keeps running as opened; the new texts are only stored.
-  if (!record->connected) ToggleLink(link, mainWindow, traits.menuItem, record->portName, record->baudText);
+  if (!record->connected) ToggleLink(link, mainWindow, traits.menuItem, record->portName, record->baudText, nullptr);
 
   char report[sizeof record->connectionName + sizeof record->portName + sizeof record->baudText];
   snprintf(report, sizeof report, "%s,%s,%s", record->connectionName, record->portName, record->baudText);
@@ -158,7 +158,7 @@ INT_PTR CALLBACK LinkSettingsProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-INT_PTR OpenLinkSettings(HWND owner, int link, LPARAM) {
+INT_PTR OpenLinkSettings(HWND owner, int link) {
   if (link < 0 || link >= kLinkCount) return -1;
   return DialogBoxParamA(instance, MAKEINTRESOURCEA(kLinkTraits[link].dialogId), owner, LinkSettingsProc, link);
 }

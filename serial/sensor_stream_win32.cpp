@@ -3,55 +3,38 @@
 //
 // Threading: ProcessSensorStream runs on link 3's reader thread; everything
 // else on the main thread, which alone touches dialog 250. The reader hands
-// each selected line over by a synchronous send to a message-only relay
-// window of the main thread, which shows it only if dialog 250 is still
-// open. So the reader never writes into a closed dialog, lines appear in
-// arrival order, and the reader's line stays valid while it is shown.
+// each selected line to the main thread through the relay, which shows it
+// only if dialog 250 is still open. So the reader never writes into a closed
+// dialog, lines appear in arrival order, and the reader's line stays valid
+// while it is shown.
 #include <windows.h>
 
 #include <atomic>
 
+#include "app/relay_win32.h"
 #include "res/resource.h"
 #include "serial/sensor_stream.h"
 #include "serial/serial_link_win32.h"
 
 namespace {
 
-constexpr UINT kRelayShowLine = WM_APP + 1;  // lParam: the terminated line; result 1 when shown
-constexpr UINT kRelayCountLine = WM_APP + 2;
-constexpr char kRelayClass[] = "AsmSensorRelay";
-
 SensorStream sensorStream;
-// Dialog 250 is open: stored by the main thread (after relayWindow exists),
-// read by the reader at each chunk and before each line.
+// Dialog 250 is open: stored by the main thread, read by the reader at each
+// chunk and before each line.
 std::atomic<bool> sensorDialogOpen;
-HWND relayWindow;       // created by the main thread before the first registration, kept for the run
 HWND sensorDialog;      // main thread only
 uint32_t matchCounter;  // main thread only
 
-LRESULT CALLBACK RelayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case kRelayShowLine:
-      if (sensorDialog == nullptr) return 0;
-      AppendStreamLine(sensorDialog, reinterpret_cast<const char*>(lParam));
-      return 1;
-    case kRelayCountLine:
-      if (sensorDialog != nullptr) PostMessageA(sensorDialog, WM_COMMAND, ID_SENSOR_MATCH, 0);
-      return 0;
-    default:
-      return DefWindowProcA(window, message, wParam, lParam);
-  }
+// On the main thread, through the relay.
+intptr_t ShowLineInDialog(void* line) {
+  if (sensorDialog == nullptr) return 0;
+  AppendStreamLine(sensorDialog, static_cast<const char*>(line));
+  return 1;
 }
 
-void CreateRelayWindow() {
-  if (relayWindow != nullptr) return;
-  const HINSTANCE module = GetModuleHandleA(nullptr);
-  WNDCLASSA relayClass{};
-  relayClass.lpfnWndProc = RelayWindowProc;
-  relayClass.hInstance = module;
-  relayClass.lpszClassName = kRelayClass;
-  RegisterClassA(&relayClass);  // fails harmlessly if already registered
-  relayWindow = CreateWindowExA(0, kRelayClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
+intptr_t CountLineInDialog(void*) {
+  if (sensorDialog != nullptr) PostMessageA(sensorDialog, WM_COMMAND, ID_SENSOR_MATCH, 0);
+  return 0;
 }
 
 bool StreamDialogOpen(void*) {
@@ -59,11 +42,11 @@ bool StreamDialogOpen(void*) {
 }
 
 bool StreamAppendLine(void*, const char* line) {
-  return SendMessageA(relayWindow, kRelayShowLine, 0, reinterpret_cast<LPARAM>(line)) != 0;
+  return RunOnMainThread(ShowLineInDialog, const_cast<char*>(line)) != 0;
 }
 
 void StreamCountLine(void*) {
-  SendMessageA(relayWindow, kRelayCountLine, 0, 0);
+  RunOnMainThread(CountLineInDialog, nullptr);
 }
 
 const SensorStreamSink kStreamSink{StreamDialogOpen, StreamAppendLine, StreamCountLine, nullptr};
@@ -75,10 +58,9 @@ void ProcessSensorStream(HWND, const uint8_t* bytes, int count) {
 }
 
 void RegisterSensorDialog(HWND dialog) {
-  CreateRelayWindow();
   sensorDialog = dialog;
   // Without a relay the stream has nowhere to go: it stays discarded.
-  sensorDialogOpen.store(relayWindow != nullptr, std::memory_order_release);
+  sensorDialogOpen.store(CreateRelay(), std::memory_order_release);
 }
 
 void UnregisterSensorDialog() {

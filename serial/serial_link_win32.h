@@ -1,13 +1,16 @@
-// The three serial links: open, close, toggle, write, and their settings
-// dialogs.
+// The three serial links: open, close, toggle, write, their taps, and their
+// settings dialogs.
 //
 // Threading: OpenLink, CloseLink, ToggleLink, WriteLink and the dialogs run
-// on the main thread. Each open link has one reader thread, which reads
-// `connected` and `port` of its own link only.
+// on the main thread. Each open link has one reader thread, which uses only
+// the port and the session its open made for it, never this record.
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
+
+#include "serial/link_taps.h"
 
 constexpr int kLinkPresentation = 0;  // link 1
 constexpr int kLinkNmea2000 = 1;      // link 2
@@ -15,25 +18,38 @@ constexpr int kLinkSensor = 2;        // link 3
 constexpr int kLinkCount = 3;
 
 struct SerialLink {
-  volatile LONG connected;  // written by the main thread only; the reader polls it
-  HANDLE port;              // written by the main thread while no reader runs; the reader uses it
-  HANDLE readerThread;      // main thread only: set at open, cleared once the reader has ended
-  DWORD readerThreadId;     // main thread only, with readerThread
-  char connectionName[32];  // the settings dialog's fields: main thread only
+  std::atomic<int32_t> connected;  // 0 or 1; written by the main thread only
+  HANDLE port;                     // main thread only: the port of the current open, none when closed
+  HANDLE readerThread;             // main thread only: set at open, cleared by the close
+  char connectionName[32];         // the settings dialog's fields: main thread only
   char portName[8];
   char baudText[8];
   int32_t portIndex;
 };
 
 extern SerialLink serialLinks[kLinkCount];
+// Every link's taps (serial/link_taps.h).
+extern LinkTapList linkTaps;
 
-int OpenLink(int link, HWND window, const char* portName, const char* baudText);
+// Why an open failed, in the system's own words where a system call failed.
+struct LinkOpenFailure {
+  uint32_t systemError;  // GetLastError of the failed call; 0 where the open refused before any
+  char reason[256];      // one line: the step, and the system's message with its number
+};
+
+// Returns 1 when the link is open and its reader started, else 0 with the
+// reason in `failure` (which may be null).
+int OpenLink(int link, HWND window, const char* portName, const char* baudText, LinkOpenFailure* failure);
+// Always 1. Waits a bounded time for the reader; one that does not end (a
+// driver that never completes a cancelled read) is abandoned with the port,
+// the user is told, and the link can be opened again.
 int CloseLink(int link);
-int ToggleLink(int link, HWND window, UINT menuItem, const char* portName, const char* baudText);
+int ToggleLink(int link, HWND window, UINT menuItem, const char* portName, const char* baudText,
+               LinkOpenFailure* failure);
 void WriteLink(int link, const char* bytes, int count);
 
 // Opens the link's settings dialog modally, owned by `owner`.
-INT_PTR OpenLinkSettings(HWND owner, int link, LPARAM initialParameter);
+INT_PTR OpenLinkSettings(HWND owner, int link);
 
 // A link's consumer of received bytes, called on its reader thread with each
 // chunk of 1 to 128 bytes; the bytes are valid only during the call.

@@ -14,9 +14,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "nmea/sentence_writer.h"
+#include "sim/bbm_receiver.h"
+#include "sim/traffic.h"
 #include "tools/asm_sim_port.h"
-#include "tools/asm_sim_traffic.h"
-#include "transmit/bbm_receiver.h"
 
 namespace {
 
@@ -165,8 +166,8 @@ void Send(Simulator* sim, const char* text, int length, int sentences) {
   }
 }
 
-void SendSentences(Simulator* sim, const VdmSentences& sentences) {
-  char text[kVdmMaxFragments * kVdmSentenceRoom];
+void SendSentences(Simulator* sim, const SentenceBatch& sentences) {
+  char text[kMaxEncapsulatedSentences * kSentenceRoom];
   int length = 0;
   for (int k = 0; k < sentences.count; ++k) {
     memcpy(text + length, sentences.text[k], static_cast<size_t>(sentences.length[k]));
@@ -187,19 +188,22 @@ void MoveFleetToNow(Simulator* sim) {
 // "$AIABK" for a broadcast: no MMSI, the channel of transmission, the
 // message id, the BBM's sequential identifier and the acknowledgement type.
 void SendAcknowledgement(Simulator* sim, const PendingAnswer& a, int type) {
-  char body[80], messageId[12] = "", channel[2] = {a.channel, 0};
-  if (a.messageId > 0) snprintf(messageId, sizeof messageId, "%d", a.messageId);
-  snprintf(body, sizeof body, "AIABK,,%s,%s,%d,%d", channel, messageId, a.sequentialId, type);
-  unsigned sum = 0;
-  for (const char* c = body; *c != 0; ++c) sum ^= static_cast<unsigned char>(*c);
-  char sentence[80];
-  const int length = snprintf(sentence, sizeof sentence, "$%s*%02X\r\n", body, sum);
-  Send(sim, sentence, length, 1);
+  char sentence[kSentenceRoom];
+  SentenceWriter writer = StartSentence(sentence, sizeof sentence, '$', "AIABK");
+  AddFieldChar(&writer, 0);
+  AddFieldChar(&writer, a.channel);
+  if (a.messageId > 0)
+    AddFieldNumber(&writer, static_cast<uint32_t>(a.messageId));
+  else
+    AddFieldChar(&writer, 0);
+  AddFieldNumber(&writer, static_cast<uint32_t>(a.sequentialId));
+  AddFieldNumber(&writer, static_cast<uint32_t>(type));
+  Send(sim, sentence, FinishSentence(&writer), 1);
 }
 
 void SendAnswer(Simulator* sim, const PendingAnswer& a) {
   if (a.kind == kBbmComplete) {
-    VdmSentences sentences;
+    SentenceBatch sentences;
     if (OwnBroadcastReport(&sim->fleet, a.messageId, a.data, a.bitCount, a.channel, &sentences) > 0) {
       SendSentences(sim, sentences);
       SendAcknowledgement(sim, a, 3);
@@ -342,7 +346,7 @@ void RunTimers(Simulator* sim) {
       SendAnswer(sim, a);
     }
   }
-  VdmSentences sentences;
+  SentenceBatch sentences;
   if (now >= sim->ownNextMs) {
     MoveFleetToNow(sim);
     OwnShipReport(&sim->fleet, UtcNow(nullptr), &sentences);

@@ -10,14 +10,15 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "transmit/bbm.h"
-#include "transmit/met_hydro.h"
+#include "transmit/met_hydro_broadcast.h"
 
 namespace {
 
 void Print(void*, const char* text, int length, int) {
   fwrite(text, 1, static_cast<size_t>(length), stdout);
 }
+
+MetHydroBroadcaster broadcaster;
 
 }  // namespace
 
@@ -27,13 +28,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   _setmode(_fileno(stdout), _O_BINARY);  // the sentences carry their own CR LF
-  MetHydroReport report{};
-  RefreshMetHydroReport(&report, atoi(argv[1]), atoi(argv[2]), atoi(argv[3]),
-                        argc == 6 ? static_cast<uint32_t>(strtoul(argv[5], nullptr, 10)) : 0);
-  uint8_t message[kMetHydroMessageBytes];
-  int length = PackMetHydroPayload(&report, message);
-  BbmWriter writer{Print, nullptr};
-  // From the DAC on: the sentence does not carry id, repeat, MMSI and spare.
-  SendBinaryBroadcast(&writer, message + 5, static_cast<uint16_t>(length - 5), 1, atoi(argv[4]), 8, 0);
+  broadcaster.bbmSequenceCounter = atoi(argv[4]);
+  const BbmWriter writer{Print, nullptr};
+  SendMetHydroReport(&broadcaster, atoi(argv[1]), atoi(argv[2]), atoi(argv[3]),
+                     argc == 6 ? static_cast<uint32_t>(strtoul(argv[5], nullptr, 10)) : 0, 0, &writer);
   return 0;
 }

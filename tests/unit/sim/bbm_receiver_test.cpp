@@ -1,17 +1,17 @@
 // The transponder's side of "!AIBBM": broadcasts the client really sends are
 // reassembled to their bytes; broken, incomplete, interleaved and malformed
 // input ends as the acknowledgement a transponder would give.
-#include "transmit/bbm_receiver.h"
+#include "sim/bbm_receiver.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "transmit/bbm.h"
-#include "transmit/met_hydro.h"
+#include "nmea/sentence_writer.h"
+#include "transmit/met_hydro_broadcast.h"
 
 namespace {
 
@@ -76,18 +76,27 @@ std::vector<uint8_t> ReportData() {
   return std::vector<uint8_t>(message + 5, message + kMetHydroMessageBytes);
 }
 
+// The sentences of the client's menu command for that report, sent when
+// its counter stands at `sequentialId`.
+std::vector<std::string> ClientReport(int sequentialId) {
+  std::vector<std::string> sentences;
+  const BbmWriter writer{Capture, &sentences};
+  auto broadcaster = std::make_unique<MetHydroBroadcaster>();
+  broadcaster->bbmSequenceCounter = sequentialId;
+  SendMetHydroReport(broadcaster.get(), 23, 14, 7, 244123456, 0, &writer);
+  return sentences;
+}
+
 // "!" + body + "*" + its checksum, so that a table row states only fields.
 std::string Framed(const std::string& body) {
-  unsigned sum = 0;
-  for (char c : body) sum ^= static_cast<unsigned char>(c);
-  char tail[4];
-  snprintf(tail, sizeof tail, "*%02X", sum);
-  return "!" + body + tail;
+  char sentence[200];  // room for the overlong rows too
+  const int length = FrameSentence(sentence, sizeof sentence, '!', body.c_str());
+  return std::string(sentence, length > 2 ? length - 2 : 0);  // without CR LF
 }
 
 TEST_F(BbmReceiverTest, ClientBroadcastIsReassembledToItsBytes) {
   const std::vector<uint8_t> data = ReportData();
-  const std::vector<std::string> sentences = ClientSentences(data.data(), 40, 7);
+  const std::vector<std::string> sentences = ClientReport(7);
   ASSERT_EQ(sentences.size(), 2u);
   EXPECT_TRUE(Feed(sentences[0], 10).empty());  // waits for sentence 2
   const std::vector<Seen> seen = Feed(sentences[1], 20);
@@ -117,8 +126,7 @@ TEST_F(BbmReceiverTest, BroadcastsOfEverySizeComeBackWhole) {
 }
 
 TEST_F(BbmReceiverTest, CorruptChecksumIsRejectedAndStartsNothing) {
-  const std::vector<uint8_t> data = ReportData();
-  std::string first = ClientSentences(data.data(), 40, 0)[0];
+  std::string first = ClientReport(0)[0];
   first[20] = first[20] == 'A' ? 'B' : 'A';
   const std::vector<Seen> seen = Feed(first);
   ASSERT_EQ(seen.size(), 1u);
@@ -128,8 +136,7 @@ TEST_F(BbmReceiverTest, CorruptChecksumIsRejectedAndStartsNothing) {
 }
 
 TEST_F(BbmReceiverTest, MissingSentenceFailsOnTimeOut) {
-  const std::vector<uint8_t> data = ReportData();
-  EXPECT_TRUE(Feed(ClientSentences(data.data(), 40, 5)[0], 100).empty());
+  EXPECT_TRUE(Feed(ClientReport(5)[0], 100).empty());
   EXPECT_EQ(NextBbmDeadline(&receiver_), 1100);
   EXPECT_TRUE(Expire(1099).empty());
   const std::vector<Seen> seen = Expire(1100);
@@ -145,7 +152,7 @@ TEST_F(BbmReceiverTest, MissingSentenceFailsOnTimeOut) {
 
 TEST_F(BbmReceiverTest, MissingSentenceFailsWhenTheIdentifierStartsAgain) {
   const std::vector<uint8_t> data = ReportData();
-  const std::vector<std::string> sentences = ClientSentences(data.data(), 40, 2);
+  const std::vector<std::string> sentences = ClientReport(2);
   Feed(sentences[0], 0);
   std::vector<Seen> seen = Feed(sentences[0], 50);  // sentence 2 lost, the next broadcast begins
   ASSERT_EQ(seen.size(), 1u);

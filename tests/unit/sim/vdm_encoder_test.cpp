@@ -1,11 +1,10 @@
 // Messages packed and put into "!AIVDM"/"!AIVDO" sentences come back through
 // the client's own intake and decoders with the values that went in, however
 // they are split; the sentences are framed as a transponder frames them.
-#include "transmit/vdm_encoder.h"
+#include "sim/vdm_encoder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -15,6 +14,7 @@
 #include "ais/decode.h"
 #include "log/message_log.h"
 #include "nmea/sentence_intake.h"
+#include "tests/unit/nmea/sentence_check.h"
 #include "transmit/met_hydro.h"
 
 namespace {
@@ -34,7 +34,7 @@ struct ClientSide {
     InitLog(log.get());
     memset(intake.get(), 0, sizeof *intake);
   }
-  void Feed(const VdmSentences& sentences) {
+  void Feed(const SentenceBatch& sentences) {
     const IntakeTarget target{log.get(), Note, &stored};
     for (int k = 0; k < sentences.count; ++k)
       FeedIntake(intake.get(), &target, reinterpret_cast<const uint8_t*>(sentences.text[k]), sentences.length[k]);
@@ -51,19 +51,6 @@ struct ClientSide {
   std::unique_ptr<SentenceIntake> intake;
   std::vector<Stored> stored;
 };
-
-DecodedMessage Blank(int messageId, uint32_t mmsi) {
-  DecodedMessage m;
-  memset(&m, 0, sizeof m);
-  m.messageId = static_cast<uint8_t>(messageId);
-  m.userId = mmsi;
-  return m;
-}
-
-template <size_t N>
-void SetText(char (&field)[N], const char* text) {
-  snprintf(field, N, "%s", text);
-}
 
 // Raw two's-complement positions in 1/10 000 minute.
 uint32_t Longitude(double degrees) {
@@ -139,50 +126,50 @@ std::vector<uint8_t> TidalWindow(int* bits) {
 
 std::vector<Sample> Samples() {
   std::vector<Sample> samples;
-  DecodedMessage m = Blank(1, 244123456);
+  DecodedMessage m = BlankAisMessage(1, 244123456);
   m.navStatus = 0, m.rateOfTurn = 0xFB, m.sog = 123, m.positionAccuracy = 1;
   m.longitude = Longitude(4.05), m.latitude = Latitude(51.95), m.cog = 2345, m.trueHeading = 236;
   m.timeStamp = 42, m.raimFlag = 1, m.syncState = 0, m.slotTimeout = 3, m.subMessage = 27;
   samples.push_back({"type 1", m, {}, 0, 168});
 
-  m = Blank(2, 211222333);  // southern and western hemispheres
+  m = BlankAisMessage(2, 211222333);  // southern and western hemispheres
   m.navStatus = 7, m.rateOfTurn = 0x80, m.sog = 1023, m.longitude = Longitude(-70.5);
   m.latitude = Latitude(-33.9), m.cog = 3600, m.trueHeading = 511, m.timeStamp = 60, m.specialManoeuvre = 2;
   m.syncState = 1, m.slotTimeout = 1, m.subMessage = (13 << 9) | (45 << 2), m.repeatIndicator = 3;
   samples.push_back({"type 2", m, {}, 0, 168});
 
-  m = Blank(3, 235009876);
+  m = BlankAisMessage(3, 235009876);
   m.navStatus = 5, m.sog = 0, m.longitude = Longitude(4.1), m.latitude = Latitude(51.9), m.cog = 1800;
   m.trueHeading = 90, m.timeStamp = 5, m.syncState = 2, m.slotIncrement = 1234, m.numberOfSlots = 2;
   m.keepFlag = 1;
   samples.push_back({"type 3", m, {}, 0, 168});
 
-  m = Blank(4, 2442000);
+  m = BlankAisMessage(4, 2442000);
   m.utcYear = 2024, m.utcMonth = 5, m.utcDay = 17, m.utcHour = 13, m.utcMinute = 45, m.utcSecond = 30;
   m.positionAccuracy = 1, m.longitude = Longitude(4.0375), m.latitude = Latitude(51.98), m.epfdType = 7;
   m.slotTimeout = 2, m.subMessage = 1711;
   samples.push_back({"type 4", m, {}, 0, 168});
 
-  m = Blank(5, 244123456);
+  m = BlankAisMessage(5, 244123456);
   m.aisVersion = 2, m.imoNumber = 9321483, m.shipType = 70;
-  SetText(m.callSign, "PDXY");
-  SetText(m.name, "MAAS TRADER");
-  SetText(m.destination, "NLRTM>DEHAM");
+  SetAisText(m.callSign, "PDXY");
+  SetAisText(m.name, "MAAS TRADER");
+  SetAisText(m.destination, "NLRTM>DEHAM");
   m.dimensions = (120u << 21) | (30u << 12) | (12u << 6) | 10u, m.epfdType = 1;
   m.eta = (6u << 16) | (3u << 11) | (14u << 6) | 30u, m.draught = 87, m.dte = 1;
   samples.push_back({"type 5", m, {}, 0, 424});
 
   int tidalBits = 0;
   std::vector<uint8_t> tidal = TidalWindow(&tidalBits);
-  m = Blank(6, 2442100);
+  m = BlankAisMessage(6, 2442100);
   m.sequenceNumber = 2, m.destinationId = 244123456, m.retransmitFlag = 1, m.dacFi = (1 << 6) | 32;
   samples.push_back({"type 6 tidal window", m, tidal, tidalBits, 72 + tidalBits});
 
-  m = Blank(7, 244123456);
+  m = BlankAisMessage(7, 244123456);
   m.ackDestination1 = 2442100, m.ackSequence1 = 2;
   samples.push_back({"type 7, one station", m, {}, 0, 72});
 
-  m = Blank(13, 211222333);
+  m = BlankAisMessage(13, 211222333);
   m.ackDestination1 = 244123456, m.ackSequence1 = 1, m.ackDestination2 = 235009876, m.ackSequence2 = 3;
   m.ackDestination3 = 2442000, m.ackSequence3 = 0;
   samples.push_back({"type 13, three stations", m, {}, 0, 136});
@@ -192,11 +179,11 @@ std::vector<Sample> Samples() {
   report.airTemperature = -35, report.windDirection = 245;
   uint8_t packed[kMetHydroMessageBytes];
   PackMetHydroPayload(&report, packed);
-  m = Blank(8, 2442300);
+  m = BlankAisMessage(8, 2442300);
   m.dacFi = 95;
   samples.push_back({"type 8 met/hydro", m, std::vector<uint8_t>(packed + 5, packed + 45), 320, 360});
 
-  m = Blank(8, 244987654);  // inland ship data, DAC 200 FI 10
+  m = BlankAisMessage(8, 244987654);  // inland ship data, DAC 200 FI 10
   m.dacFi = (200 << 6) | 10;
   std::vector<uint8_t> inland(16, 0);
   WriteBitField(inland.data(), 0, 16, m.dacFi);
@@ -204,7 +191,7 @@ std::vector<Sample> Samples() {
   WriteBitField(inland.data(), 64, 13, 1100);
   samples.push_back({"type 8 other application", m, inland, 112, 152});
 
-  m = Blank(18, 244555666);
+  m = BlankAisMessage(18, 244555666);
   m.sog = 64, m.longitude = Longitude(4.2), m.latitude = Latitude(51.99), m.cog = 455, m.trueHeading = 511;
   m.timeStamp = 12, m.unitFlag = 1, m.dscFlag = 1, m.bandFlag = 1, m.msg22Flag = 1, m.commStateFlag = 0;
   m.syncState = 3, m.slotTimeout = 6, m.subMessage = 2001;
@@ -213,24 +200,24 @@ std::vector<Sample> Samples() {
   m.keepFlag = 1, m.raimFlag = 1, m.modeFlag = 1, m.displayFlag = 1, m.regional8 = 255, m.regional2 = 3;
   samples.push_back({"type 18 ITDMA", m, {}, 0, 168});
 
-  m = Blank(21, 992446001);
+  m = BlankAisMessage(21, 992446001);
   m.atonType = 24;
-  SetText(m.name, "MAASVLAKTE APPROACH");
+  SetAisText(m.name, "MAASVLAKTE APPROACH");
   m.positionAccuracy = 1, m.longitude = Longitude(3.9), m.latitude = Latitude(52.01);
   m.dimensions = (1u << 21) | (1u << 12) | (1u << 6) | 1u, m.epfdType = 7, m.timeStamp = 61, m.offPosition = 1;
   m.atonStatus = 129, m.virtualFlag = 0, m.assignedFlag = 1;
   samples.push_back({"type 21 without extension", m, {}, 0, 272});
-  SetText(m.name, "MAASVLAKTE APPROACH ");
-  SetText(m.nameExtension, "BUOY MV3");
+  SetAisText(m.name, "MAASVLAKTE APPROACH ");
+  SetAisText(m.nameExtension, "BUOY MV3");
   samples.push_back({"type 21 with extension", m, {}, 0, 320});
 
-  m = Blank(24, 244555666);
-  SetText(m.name, "SEA BREEZE");
+  m = BlankAisMessage(24, 244555666);
+  SetAisText(m.name, "SEA BREEZE");
   samples.push_back({"type 24 part A", m, {}, 0, 160});
-  m = Blank(24, 244555666);
+  m = BlankAisMessage(24, 244555666);
   m.partNumber = 1, m.shipType = 37, m.dimensions = (8u << 21) | (4u << 12) | (2u << 6) | 2u;
-  SetText(m.vendorId, "XYZ1234");
-  SetText(m.callSign, "PD1234");
+  SetAisText(m.vendorId, "XYZ1234");
+  SetAisText(m.callSign, "PD1234");
   samples.push_back({"type 24 part B", m, {}, 0, 168});
   return samples;
 }
@@ -244,7 +231,7 @@ TEST(VdmEncoder, EveryTypeDecodesBackAtEverySplit) {
     for (int split : {60, 43, 28, 17}) {
       for (bool own : {false, true}) {
         ClientSide client;
-        VdmSentences sentences;
+        SentenceBatch sentences;
         const char channel = own ? 'B' : 'A';
         if (EncodeVdmSentences(&encoder, message, bits, own, channel, split, &sentences) == 0) {
           ADD_FAILURE() << s.what << " split " << split;
@@ -283,38 +270,13 @@ TEST(VdmEncoder, BinaryMessagesCarryTheirApplicationDataUnchanged) {
   uint8_t packed[kMetHydroMessageBytes];
   PackMetHydroPayload(&report, packed);
   uint8_t message[kMaxMessageBytes];
-  ASSERT_EQ(PackAisMessage(Blank(8, 244123456), packed + 5, 320, message), 360);
+  ASSERT_EQ(PackAisMessage(BlankAisMessage(8, 244123456), packed + 5, 320, message), 360);
   EXPECT_EQ(memcmp(message, packed, kMetHydroMessageBytes), 0);
   // Application data beyond five slots is cut at 1008 bits.
   uint8_t big[200];
   memset(big, 0xFF, sizeof big);
-  EXPECT_EQ(PackAisMessage(Blank(8, 1), big, 1600, message), 1008);
-  EXPECT_EQ(PackAisMessage(Blank(9, 1), big, 0, message), 0);  // no layout
-}
-
-// Checks a sentence as an independent reader would.
-void ExpectWellFormed(const std::string& s, const std::string& what) {
-  EXPECT_LE(s.size(), 82u) << what;
-  ASSERT_GE(s.size(), 10u) << what;
-  EXPECT_EQ(s.substr(s.size() - 2), "\r\n") << what;
-  const size_t star = s.find('*');
-  ASSERT_EQ(star, s.size() - 5) << what;
-  unsigned sum = 0;
-  for (size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(s[i]);
-  char hex[3];
-  snprintf(hex, sizeof hex, "%02X", sum);
-  EXPECT_EQ(s.substr(star + 1, 2), hex) << what;
-}
-
-std::vector<std::string> Split(const std::string& s) {
-  std::vector<std::string> fields(1);
-  for (size_t i = 1; i < s.size() && s[i] != '*'; ++i) {
-    if (s[i] == ',')
-      fields.emplace_back();
-    else
-      fields.back() += s[i];
-  }
-  return fields;
+  EXPECT_EQ(PackAisMessage(BlankAisMessage(8, 1), big, 1600, message), 1008);
+  EXPECT_EQ(PackAisMessage(BlankAisMessage(9, 1), big, 0, message), 0);  // no layout
 }
 
 TEST(VdmEncoder, SentencesAreFramedLikeATransponders) {
@@ -341,15 +303,15 @@ TEST(VdmEncoder, SentencesAreFramedLikeATransponders) {
   };
   int expectedId = 8;
   for (const Case& c : cases) {
-    VdmSentences out;
+    SentenceBatch out;
     const std::string what = std::to_string(c.bits) + " bits at " + std::to_string(c.split);
     const int count = EncodeVdmSentences(&encoder, message, c.bits, false, 'A', c.split, &out);
     ASSERT_EQ(count, static_cast<int>(c.lengths.size())) << what;
     ASSERT_EQ(out.count, count) << what;
     for (int k = 0; k < count; ++k) {
       const std::string s(out.text[k], out.length[k]);
-      ExpectWellFormed(s, what);
-      const std::vector<std::string> f = Split(s);
+      sentence_check::ExpectWellFramed(s, what);
+      const std::vector<std::string> f = sentence_check::Fields(s);
       ASSERT_EQ(f.size(), 7u) << s;
       EXPECT_EQ(f[0], "AIVDM");
       EXPECT_EQ(f[1], std::to_string(count)) << s;
@@ -362,7 +324,7 @@ TEST(VdmEncoder, SentencesAreFramedLikeATransponders) {
     if (count > 1) expectedId = (expectedId + 1) % 10;  // 8, 9, 0, ...
   }
   // Own-ship sentences; an empty channel field when none is given.
-  VdmSentences out;
+  SentenceBatch out;
   ASSERT_EQ(EncodeVdmSentences(&encoder, message, 168, true, 0, 60, &out), 1);
   EXPECT_EQ(std::string(out.text[0], 13), "!AIVDO,1,1,,,");
 }
@@ -374,16 +336,16 @@ TEST(VdmEncoder, TwoFragmentStaticReportIsStoredOnce) {
   uint8_t message[kMaxMessageBytes];
   const int bits = PackAisMessage(s.fields, nullptr, 0, message);
   VdmEncoder encoder{0};
-  VdmSentences sentences;
+  SentenceBatch sentences;
   ASSERT_EQ(EncodeVdmSentences(&encoder, message, bits, false, 'B', 60, &sentences), 2);
   ClientSide client;
-  VdmSentences first = sentences;
+  SentenceBatch first = sentences;
   first.count = 1;
   client.Feed(first);
   EXPECT_TRUE(client.stored.empty());
-  VdmSentences second = sentences;
+  SentenceBatch second = sentences;
   second.count = 1;
-  memcpy(second.text[0], sentences.text[1], kVdmSentenceRoom);
+  memcpy(second.text[0], sentences.text[1], kSentenceRoom);
   second.length[0] = sentences.length[1];
   client.Feed(second);
   ASSERT_EQ(client.stored.size(), 1u);

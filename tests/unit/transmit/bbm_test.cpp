@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "ais/dearmour.h"
+#include "tests/unit/nmea/sentence_check.h"
 #include "transmit/met_hydro.h"
 
 namespace {
@@ -28,30 +28,12 @@ void Capture(void* context, const char* text, int length, int target) {
   captured->targets.push_back(target);
 }
 
-// The sentence's fields between "!" and "*", split at commas.
-std::vector<std::string> Fields(const std::string& sentence) {
-  std::vector<std::string> fields(1);
-  for (size_t i = 1; i < sentence.size() && sentence[i] != '*'; ++i) {
-    if (sentence[i] == ',')
-      fields.emplace_back();
-    else
-      fields.back() += sentence[i];
-  }
-  return fields;
-}
+using sentence_check::Fields;
 
 // Checks the framing and the checksum independently of the encoder.
 void ExpectWellFramed(const std::string& sentence) {
-  ASSERT_GE(sentence.size(), 6u) << sentence;
   EXPECT_EQ(sentence.substr(0, 7), "!AIBBM,");
-  EXPECT_EQ(sentence.substr(sentence.size() - 2), "\r\n");
-  const size_t star = sentence.find('*');
-  ASSERT_EQ(star, sentence.size() - 5) << sentence;
-  unsigned sum = 0;
-  for (size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(sentence[i]);
-  char hex[3];
-  snprintf(hex, sizeof hex, "%02X", sum);
-  EXPECT_EQ(sentence.substr(star + 1, 2), hex) << sentence;
+  sentence_check::ExpectWellFramed(sentence, sentence);
 }
 
 Captured Send(const uint8_t* data, int count, int messageId = 8, int sequentialId = 0, int target = 0) {

@@ -7,8 +7,10 @@
 #pragma once
 #include <cstdint>
 
+#include "nmea/sentence_writer.h"
+
 // The longest sentence without CR LF (82 characters with them).
-constexpr int kBbmMaxSentenceChars = 80;
+constexpr int kBbmMaxSentenceChars = kSentenceMaxChars - 2;
 constexpr int kBbmSequentialIds = 10;
 constexpr int kBbmDefaultTimeoutMs = 2000;
 // A message 8 or 14 fills at most five slots: 1008 bits with a 40-bit

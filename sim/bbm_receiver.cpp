@@ -1,6 +1,6 @@
 // Checking of "!AIBBM" sentences and reassembly of binary broadcasts by
 // sequential identifier. One thread per receiver; no allocation.
-#include "transmit/bbm_receiver.h"
+#include "sim/bbm_receiver.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -8,6 +8,7 @@
 
 #include "ais/bit_writer.h"
 #include "ais/dearmour.h"
+#include "nmea/sentence_writer.h"
 
 namespace {
 
@@ -113,8 +114,7 @@ bool CheckFraming(const char* text, int length, SentenceParts* parts, BbmOutcome
   if (star < 0) return Refuse(outcome, "no checksum");
   if (length - star != 3 || HexValue(text[star + 1]) < 0 || HexValue(text[star + 2]) < 0)
     return Refuse(outcome, "checksum is not two hexadecimal digits at the end");
-  uint8_t sum = 0;
-  for (int i = 1; i < star; ++i) sum ^= static_cast<uint8_t>(text[i]);
+  const uint8_t sum = SentenceChecksum(text + 1, star - 1);
   const int sent = HexValue(text[star + 1]) * 16 + HexValue(text[star + 2]);
   if (sent != sum) return Refuse(outcome, "checksum mismatch: sentence says %02X, computed %02X", sent, sum);
 

@@ -1,12 +1,11 @@
 // Packing of AIS messages from their raw field values, one layout table per
 // message family, and their armouring into "!AIVDM" / "!AIVDO" sentences.
 // No state but the caller's encoder; any thread.
-#include "transmit/vdm_encoder.h"
+#include "sim/vdm_encoder.h"
 
 #include <cstring>
 
 #include "ais/bit_writer.h"
-#include "ais/dearmour.h"
 
 namespace {
 
@@ -222,9 +221,15 @@ int AcknowledgedPairs(const DecodedMessage& m) {
   return 1;
 }
 
-constexpr const char kHexDigits[] = "0123456789ABCDEF";
-
 }  // namespace
+
+DecodedMessage BlankAisMessage(int messageId, uint32_t mmsi) {
+  DecodedMessage m;
+  memset(&m, 0, sizeof m);
+  m.messageId = static_cast<uint8_t>(messageId);
+  m.userId = mmsi;
+  return m;
+}
 
 int PackAisMessage(const DecodedMessage& m, const uint8_t* applicationData, int applicationBits, uint8_t* out) {
   memset(out, 0, kMaxMessageBytes);
@@ -285,53 +290,19 @@ int PackAisMessage(const DecodedMessage& m, const uint8_t* applicationData, int 
 }
 
 int EncodeVdmSentences(VdmEncoder* encoder, const uint8_t* message, int bitCount, bool ownShip, char channel,
-                       int maxPayloadChars, VdmSentences* out) {
+                       int maxPayloadChars, SentenceBatch* out) {
   out->count = 0;
   if (bitCount <= 0 || bitCount > kMaxMessageBits) return 0;
   if (maxPayloadChars < 1) maxPayloadChars = 1;
   if (maxPayloadChars > kVdmMaxPayloadChars) maxPayloadChars = kVdmMaxPayloadChars;
 
-  char armoured[kMaxMessageBits / 6 + 2];
-  int fill = 0;
-  const int characters = ArmourBits(message, bitCount, armoured, &fill);
-  const int total = (characters + maxPayloadChars - 1) / maxPayloadChars;
-  if (total > kVdmMaxFragments) return 0;
-
-  char sequence = 0;  // empty for a single sentence
-  if (total > 1) {
-    sequence = static_cast<char>('0' + encoder->nextSequentialId % 10);
+  Encapsulation vdm{
+      ownShip ? &kVdoSentence : &kVdmSentence, 0, 0, channel, 0, maxPayloadChars, kMaxEncapsulatedSentences};
+  const int total = EncapsulatedSentenceCount(&vdm, bitCount);
+  if (total > kMaxEncapsulatedSentences) return 0;
+  if (total > 1) {  // a single sentence leaves the field empty
+    vdm.sequentialId = static_cast<char>('0' + encoder->nextSequentialId % 10);
     encoder->nextSequentialId = (encoder->nextSequentialId + 1) % 10;
   }
-  for (int k = 0; k < total; ++k) {
-    char* const start = out->text[k];
-    char* p = start;
-    *p++ = '!';
-    const char* address = ownShip ? "AIVDO," : "AIVDM,";
-    while (*address != 0) *p++ = *address++;
-    *p++ = static_cast<char>('0' + total);
-    *p++ = ',';
-    *p++ = static_cast<char>('0' + k + 1);
-    *p++ = ',';
-    if (sequence != 0) *p++ = sequence;
-    *p++ = ',';
-    if (channel != 0) *p++ = channel;
-    *p++ = ',';
-    const int first = k * maxPayloadChars;
-    const int count = characters - first < maxPayloadChars ? characters - first : maxPayloadChars;
-    memcpy(p, armoured + first, count);
-    p += count;
-    *p++ = ',';
-    *p++ = static_cast<char>('0' + (k == total - 1 ? fill : 0));
-    uint8_t checksum = 0;
-    for (const char* s = start + 1; s < p; ++s) checksum ^= static_cast<uint8_t>(*s);
-    *p++ = '*';
-    *p++ = kHexDigits[checksum >> 4];
-    *p++ = kHexDigits[checksum & 15];
-    *p++ = '\r';
-    *p++ = '\n';
-    *p = 0;
-    out->length[k] = static_cast<int32_t>(p - start);
-  }
-  out->count = total;
-  return total;
+  return WriteEncapsulatedSentences(&vdm, message, bitCount, out);
 }

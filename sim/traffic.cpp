@@ -1,13 +1,14 @@
 // The simulated fleet and the messages it sends. Raw field values follow
 // the message tables: positions in 1/10 000 minute (1/1000 for the binary
 // applications), speeds in tenths of a knot, courses in tenths of a degree.
-#include "tools/asm_sim_traffic.h"
+#include "sim/traffic.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "ais/bit_writer.h"
+#include "nmea/sentence_writer.h"
 #include "transmit/met_hydro.h"
 
 namespace {
@@ -139,19 +140,6 @@ uint8_t RateOfTurn(double degreesPerMinute) {
   return static_cast<uint8_t>(degreesPerMinute < 0 ? -value : value);
 }
 
-DecodedMessage Blank(int messageId, uint32_t mmsi) {
-  DecodedMessage m;
-  memset(&m, 0, sizeof m);
-  m.messageId = static_cast<uint8_t>(messageId);
-  m.userId = mmsi;
-  return m;
-}
-
-template <size_t N>
-void SetText(char (&field)[N], const char* text) {
-  snprintf(field, N, "%s", text);
-}
-
 // The SOTDMA communication state: the slot time-out counts down 7 to 0 and
 // the sub message follows it (received stations, slot number, UTC hour
 // and minute, or slot offset).
@@ -184,7 +172,7 @@ void ItdmaState(SimRandom* random, DecodedMessage* m) {
 }
 
 DecodedMessage PositionReport(Vessel* v, int messageId, const tm& utc, SimRandom* random) {
-  DecodedMessage m = Blank(messageId, v->mmsi);
+  DecodedMessage m = BlankAisMessage(messageId, v->mmsi);
   m.navStatus = v->navStatus;
   m.rateOfTurn = RateOfTurn(v->turnRate);
   m.sog = Tenths(v->sog, 1023);
@@ -203,7 +191,7 @@ DecodedMessage PositionReport(Vessel* v, int messageId, const tm& utc, SimRandom
 }
 
 DecodedMessage ClassBReport(Vessel* v, bool itdma, const tm& utc, SimRandom* random) {
-  DecodedMessage m = Blank(18, v->mmsi);
+  DecodedMessage m = BlankAisMessage(18, v->mmsi);
   m.sog = Tenths(v->sog, 1023);
   m.longitude = Angle(v->longitude, 10000, 28);
   m.latitude = Angle(v->latitude, 10000, 27);
@@ -226,7 +214,7 @@ DecodedMessage ClassBReport(Vessel* v, bool itdma, const tm& utc, SimRandom* ran
 }
 
 DecodedMessage BaseStationReport(Vessel* v, const tm& utc, SimRandom* random) {
-  DecodedMessage m = Blank(4, v->mmsi);
+  DecodedMessage m = BlankAisMessage(4, v->mmsi);
   m.utcYear = static_cast<uint16_t>(utc.tm_year + 1900);
   m.utcMonth = static_cast<uint8_t>(utc.tm_mon + 1);
   m.utcDay = static_cast<uint8_t>(utc.tm_mday);
@@ -242,11 +230,11 @@ DecodedMessage BaseStationReport(Vessel* v, const tm& utc, SimRandom* random) {
 }
 
 DecodedMessage StaticVoyage(const Vessel& v, const tm& utc) {
-  DecodedMessage m = Blank(5, v.mmsi);
+  DecodedMessage m = BlankAisMessage(5, v.mmsi);
   m.aisVersion = 2;
   m.imoNumber = v.imo;
-  SetText(m.callSign, v.callSign);
-  SetText(m.name, v.name);
+  SetAisText(m.callSign, v.callSign);
+  SetAisText(m.name, v.name);
   m.shipType = v.shipType;
   m.dimensions = Dimensions(v);
   m.epfdType = 1;
@@ -257,28 +245,28 @@ DecodedMessage StaticVoyage(const Vessel& v, const tm& utc) {
   gmtime_r(&when, &eta);
   m.eta = static_cast<uint32_t>(((eta.tm_mon + 1) << 16) | (eta.tm_mday << 11) | (eta.tm_hour << 6));
   m.draught = static_cast<uint8_t>(v.length > 100 ? 45 + v.length / 5 : 20 + v.length / 4);
-  SetText(m.destination, v.navStatus == 1 ? "NLRTM ANCH" : "NLRTM");
+  SetAisText(m.destination, v.navStatus == 1 ? "NLRTM ANCH" : "NLRTM");
   m.dte = 0;
   return m;
 }
 
 DecodedMessage StaticPart(const Vessel& v, int part) {
-  DecodedMessage m = Blank(24, v.mmsi);
+  DecodedMessage m = BlankAisMessage(24, v.mmsi);
   m.partNumber = static_cast<uint8_t>(part);
   if (part == 0) {
-    SetText(m.name, v.name);
+    SetAisText(m.name, v.name);
     return m;
   }
   m.shipType = v.shipType;
-  SetText(m.vendorId, "XYZ1234");  // maker's three letters, then model and serial
-  SetText(m.callSign, v.callSign);
+  SetAisText(m.vendorId, "XYZ1234");  // maker's three letters, then model and serial
+  SetAisText(m.callSign, v.callSign);
   m.dimensions = Dimensions(v);
   m.epfdType = 1;
   return m;
 }
 
 DecodedMessage AtonReport(const Vessel& v, const tm& utc) {
-  DecodedMessage m = Blank(21, v.mmsi);
+  DecodedMessage m = BlankAisMessage(21, v.mmsi);
   m.atonType = v.shipType;
   // Names past 20 characters go on in the extension.
   const size_t length = strlen(v.name);
@@ -296,7 +284,7 @@ DecodedMessage AtonReport(const Vessel& v, const tm& utc) {
 }
 
 DecodedMessage Acknowledge(int messageId, const Vessel& from, uint32_t to, int sequence) {
-  DecodedMessage m = Blank(messageId, from.mmsi);
+  DecodedMessage m = BlankAisMessage(messageId, from.mmsi);
   m.ackDestination1 = to;
   m.ackSequence1 = static_cast<uint8_t>(sequence & 3);
   return m;
@@ -382,7 +370,7 @@ int InlandData(const Vessel& v, uint8_t* data) {
 }
 
 int Encode(Fleet* fleet, const DecodedMessage& m, const uint8_t* data, int dataBits, bool own, char channel,
-           VdmSentences* out) {
+           SentenceBatch* out) {
   uint8_t message[kMaxMessageBytes];
   const int bits = PackAisMessage(m, data, dataBits, message);
   return EncodeVdmSentences(&fleet->encoder, message, bits, own, channel, kPayloadChars, out);
@@ -440,14 +428,6 @@ void FormatAngle(double degrees, bool longitude, char* out, int room) {
   snprintf(out, room, longitude ? "%03ld%07.4f,%c" : "%02ld%07.4f,%c", whole, minutes, hemisphere);
 }
 
-// "$" + body + "*hh\r\n" at out; returns the characters written.
-int Sentence(char* out, int room, const char* body) {
-  unsigned sum = 0;
-  for (const char* c = body; *c != 0; ++c) sum ^= static_cast<unsigned char>(*c);
-  const int written = snprintf(out, room, "$%s*%02X\r\n", body, sum);
-  return written < 0 ? 0 : (written < room ? written : room - 1);
-}
-
 }  // namespace
 
 uint32_t NextRandom(SimRandom* random) {
@@ -483,7 +463,7 @@ void MoveFleet(Fleet* fleet, double seconds) {
   MoveVessel(&fleet->own, seconds, &fleet->random);
 }
 
-int NextTrafficMessage(Fleet* fleet, const tm& utc, VdmSentences* out) {
+int NextTrafficMessage(Fleet* fleet, const tm& utc, SentenceBatch* out) {
   const TrafficSlot slot = kTrafficRound[fleet->nextTraffic];
   fleet->nextTraffic = (fleet->nextTraffic + 1) % kTrafficRoundLength;
   const char channel = fleet->channelCount++ % 2 == 0 ? 'A' : 'B';
@@ -508,7 +488,7 @@ int NextTrafficMessage(Fleet* fleet, const tm& utc, VdmSentences* out) {
     case kAton:
       return Encode(fleet, AtonReport(*v, utc), nullptr, 0, false, channel, out);
     case kTidal: {
-      DecodedMessage m = Blank(6, v->mmsi);
+      DecodedMessage m = BlankAisMessage(6, v->mmsi);
       m.sequenceNumber = static_cast<uint8_t>(fleet->tidalCount++ & 3);
       m.destinationId = fleet->own.mmsi;
       const int bits = TidalWindowData(*v, utc, random, data);
@@ -521,25 +501,25 @@ int NextTrafficMessage(Fleet* fleet, const tm& utc, VdmSentences* out) {
       return Encode(fleet, Acknowledge(13, *v, fleet->vessels[kCargo].mmsi, 1), nullptr, 0, false, channel, out);
     case kMetHydro: {
       const int bits = MetHydroData(*v, utc, random, data);
-      return Encode(fleet, Blank(8, v->mmsi), data, bits, false, channel, out);
+      return Encode(fleet, BlankAisMessage(8, v->mmsi), data, bits, false, channel, out);
     }
     case kInland: {
       const int bits = InlandData(*v, data);
-      return Encode(fleet, Blank(8, v->mmsi), data, bits, false, channel, out);
+      return Encode(fleet, BlankAisMessage(8, v->mmsi), data, bits, false, channel, out);
     }
   }
   return 0;
 }
 
-int OwnShipReport(Fleet* fleet, const tm& utc, VdmSentences* out) {
+int OwnShipReport(Fleet* fleet, const tm& utc, SentenceBatch* out) {
   const int id = fleet->ownReports++ % 2 == 0 ? 1 : 3;
   const char channel = fleet->ownReports % 2 == 0 ? 'B' : 'A';
   return Encode(fleet, PositionReport(&fleet->own, id, utc, &fleet->random), nullptr, 0, true, channel, out);
 }
 
 int OwnBroadcastReport(Fleet* fleet, int messageId, const uint8_t* data, int bitCount, char channel,
-                       VdmSentences* out) {
-  return Encode(fleet, Blank(messageId, fleet->own.mmsi), data, bitCount, true, channel, out);
+                       SentenceBatch* out) {
+  return Encode(fleet, BlankAisMessage(messageId, fleet->own.mmsi), data, bitCount, true, channel, out);
 }
 
 int SensorSentences(const Fleet* fleet, const tm& utc, int centiseconds, char* out, int room) {
@@ -551,15 +531,15 @@ int SensorSentences(const Fleet* fleet, const tm& utc, int centiseconds, char* o
   int at = 0;
   snprintf(body, sizeof body, "GPGGA,%02d%02d%02d.%02d,%s,%s,1,09,0.9,12.4,M,47.1,M,,", utc.tm_hour, utc.tm_min,
            utc.tm_sec % 60, centiseconds, latitude, longitude);
-  at += Sentence(out + at, room - at, body);
+  at += FrameSentence(out + at, room - at, '$', body);
   snprintf(body, sizeof body, "GPVTG,%05.1f,T,%05.1f,M,%04.1f,N,%04.1f,K,A", PrintedCourse(v.cog),
            PrintedCourse(Wrap360(v.cog - variation)), v.sog, v.sog * 1.852);
-  at += Sentence(out + at, room - at, body);
+  at += FrameSentence(out + at, room - at, '$', body);
   snprintf(body, sizeof body, "HEHDT,%05.1f,T", PrintedCourse(v.heading));
-  at += Sentence(out + at, room - at, body);
+  at += FrameSentence(out + at, room - at, '$', body);
   snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.%02d,A,%s,%s,%04.1f,%05.1f,%02d%02d%02d,%.1f,E,A", utc.tm_hour,
            utc.tm_min, utc.tm_sec % 60, centiseconds, latitude, longitude, v.sog, PrintedCourse(v.cog), utc.tm_mday,
            utc.tm_mon + 1, utc.tm_year % 100, variation);
-  at += Sentence(out + at, room - at, body);
+  at += FrameSentence(out + at, room - at, '$', body);
   return at;
 }

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "transmit/vdm_encoder.h"
+#include "sim/vdm_encoder.h"
 
 // splitmix64: the same seed gives the same traffic on every platform.
 struct SimRandom {
@@ -52,15 +52,16 @@ void MoveFleet(Fleet* fleet, double seconds);
 
 // The next message of the traffic round from the other stations, as
 // "!AIVDM" sentences. Returns the number of sentences.
-int NextTrafficMessage(Fleet* fleet, const tm& utc, VdmSentences* out);
+int NextTrafficMessage(Fleet* fleet, const tm& utc, SentenceBatch* out);
 
 // The own ship's position report (types 1 and 3 in turn) as "!AIVDO".
-int OwnShipReport(Fleet* fleet, const tm& utc, VdmSentences* out);
+int OwnShipReport(Fleet* fleet, const tm& utc, SentenceBatch* out);
 
 // The own station's transmission of a broadcast, as "!AIVDO" message
 // `messageId` (8 or 14) carrying the own MMSI, repeat 0, spare 0 and the
 // broadcast's data bits, on `channel`.
-int OwnBroadcastReport(Fleet* fleet, int messageId, const uint8_t* data, int bitCount, char channel, VdmSentences* out);
+int OwnBroadcastReport(Fleet* fleet, int messageId, const uint8_t* data, int bitCount, char channel,
+                       SentenceBatch* out);
 
 // A position sensor's second: GGA, VTG, HDT and RMC for the own ship at
 // `utc` (hundredths of a second in `centiseconds`), CR LF after each, into

@@ -3,29 +3,32 @@
 // and the armouring and split of any message into "!AIVDM" / "!AIVDO"
 // sentences. No allocation; an encoder is used by one thread.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "ais/decoded_message.h"
+#include "nmea/sentence_writer.h"
 
 // A sentence stays within 82 characters with CR LF: "!AIVDM,9,9,9,A," (15),
 // 60 payload characters and ",5*HH" (5).
 constexpr int kVdmMaxPayloadChars = 60;
-// The fragment count and number are one digit each.
-constexpr int kVdmMaxFragments = 9;
-constexpr int kVdmSentenceRoom = 83;  // 82 characters and a terminating zero
-constexpr int kMaxMessageBits = 8 * kMaxMessageBytes;
-
-struct VdmSentences {
-  int32_t count;
-  int32_t length[kVdmMaxFragments];  // characters, CR LF included
-  char text[kVdmMaxFragments][kVdmSentenceRoom];
-};
 
 // The sequential message identifier of multi-sentence messages, 0 to 9 and
 // round again; single-sentence messages leave the field empty.
 struct VdmEncoder {
   int32_t nextSequentialId;
 };
+
+// A record for PackAisMessage: every field zero but the message id and the
+// source MMSI.
+DecodedMessage BlankAisMessage(int messageId, uint32_t mmsi);
+
+// A text field of the record set from `text`, cut to fit.
+template <size_t N>
+void SetAisText(char (&field)[N], const char* text) {
+  snprintf(field, N, "%s", text);
+}
 
 // Armours `bitCount` bits of `message` (bit 0 the most significant bit of
 // message[0]) into 1 to 9 sentences of at most `maxPayloadChars` payload
@@ -35,7 +38,7 @@ struct VdmEncoder {
 // the message is empty, longer than 1008 bits, or would need more than nine
 // sentences at that split; out->count is set alike.
 int EncodeVdmSentences(VdmEncoder* encoder, const uint8_t* message, int bitCount, bool ownShip, char channel,
-                       int maxPayloadChars, VdmSentences* out);
+                       int maxPayloadChars, SentenceBatch* out);
 
 // Packs the fields of `fields` that message `fields.messageId` carries into
 // `out` (kMaxMessageBytes, cleared first) and returns the message's length
