@@ -108,12 +108,16 @@ void AddToField(SentenceIntake* in, uint8_t b) {
     in->fieldOverflow = true;  // the rest of the field is not kept; the sentence is dropped
     return;
   }
-  char* field = in->fields[in->fieldIndex];
-  field[in->charCount++] = static_cast<char>(b);
-  field[in->charCount] = 0;
+  in->fields[in->fieldIndex][in->charCount++] = static_cast<char>(b);
+}
+
+// A field's text is terminated when the field ends.
+void EndField(SentenceIntake* in) {
+  in->fields[in->fieldIndex][in->charCount] = 0;
 }
 
 void NextField(SentenceIntake* in) {
+  EndField(in);
   if (in->fieldIndex < kLastField) ++in->fieldIndex;  // fields past the last all land in it
   in->charCount = 0;
   in->fields[in->fieldIndex][0] = 0;
@@ -176,13 +180,8 @@ void OnStart(SentenceIntake* in, const IntakeTarget* target, uint8_t b) {
   memset(in->addressTail, 0, sizeof in->addressTail);
 }
 
-void OnOther(SentenceIntake* in, uint8_t b) {
-  KeepText(in, b);
-  if (in->state == kOutsideSentence) return;
-  AddToField(in, b);
-  if (in->state == kChecksumField) return;
-  in->checksum ^= b;
-  if (in->state != kAddressField) return;
+// The address field's last three characters say the sentence type.
+void NoteAddressByte(SentenceIntake* in, uint8_t b) {
   char* tail = in->addressTail;
   tail[0] = tail[1];
   tail[1] = tail[2];
@@ -190,6 +189,16 @@ void OnOther(SentenceIntake* in, uint8_t b) {
   // A formatter once recognised stays until the next start character.
   for (const KnownFormatter& known : kKnownFormatters)
     if (memcmp(tail, known.text, 3) == 0) in->sentenceType = known.type;
+}
+
+void OnOther(SentenceIntake* in, uint8_t b) {
+  KeepText(in, b);
+  const int32_t state = in->state;
+  if (state == kOutsideSentence) return;
+  AddToField(in, b);
+  if (state == kChecksumField) return;
+  in->checksum ^= b;
+  if (state == kAddressField) NoteAddressByte(in, b);
 }
 
 void OnComma(SentenceIntake* in) {
@@ -218,6 +227,7 @@ void OnCarriageReturn(SentenceIntake* in, const IntakeTarget* target) {
     EndTextLine(in, target);
     return;
   }
+  EndField(in);
   EvaluateSentence(in, target);
   in->state = kOutsideSentence;
   BeginLine(in);

@@ -547,7 +547,10 @@ int main(int argc, char** argv) {
     if (!DecodeInput(inputs[i], target)) result = 2;
 
   WriteOutput();
-  if (options.stats) PrintStats(options.sentences ? stderr : stdout);
+  if (options.stats) {
+    fflush(stdout);  // the summary on a terminal comes after the lines
+    PrintStats(options.sentences ? stderr : stdout);
+  }
   if (fflush(stdout) != 0 || output.writeFailed || ferror(stdout)) {
     fprintf(stderr, "asm-decode: cannot write the output: %s\n", strerror(errno));
     return 2;
