@@ -12,30 +12,26 @@ constexpr const char* kFateNames[kFateCodes] = {
     "outOfOrder", "payloadTooLong", "fieldTooLong",     "ignored",      "cutShort",          "noStartCharacter",
 };
 
-// "id 3", or "no id" for the empty identifier.
-struct IdText {
-  char text[8];
-  explicit IdText(char id) {
-    if (id)
-      snprintf(text, sizeof text, "id %c", id);
-    else
-      snprintf(text, sizeof text, "no id");
-  }
-};
-
-// "channel A", or "no channel" for an empty channel field.
-struct ChannelText {
+// A one-character field by name ("id 3", "channel A"), or `none` when the
+// field was empty.
+struct FieldText {
   char text[16];
-  explicit ChannelText(char channel) {
-    if (channel)
-      snprintf(text, sizeof text, "channel %c", channel);
+  FieldText(const char* name, char value, const char* none) {
+    if (value)
+      snprintf(text, sizeof text, "%s %c", name, value);
     else
-      snprintf(text, sizeof text, "no channel");
+      snprintf(text, sizeof text, "%s", none);
   }
 };
+FieldText IdText(char id) {
+  return FieldText("id", id, "no id");
+}
+FieldText ChannelText(char channel) {
+  return FieldText("channel", channel, "no channel");
+}
 
 int DescribeOutOfOrder(const FateDetails& d, char* out, size_t room) {
-  const IdText id(d.sequenceId);
+  const FieldText id = IdText(d.sequenceId);
   if (d.expectedCount == 0)
     return snprintf(out, room, "fragment %u of %u (%s) out of order: no message with this id in progress",
                     d.fragmentNumber, d.fragmentCount, id.text);
