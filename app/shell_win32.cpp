@@ -6,6 +6,7 @@
 
 #include "app/version_text.h"
 #include "log/timeline_win32.h"
+#include "nmea/link_intakes.h"
 #include "res/resource.h"
 #include "serial/serial_link_win32.h"
 #include "transmit/bbm.h"
@@ -43,6 +44,7 @@ void SendBbmToNmea2000(HWND window, WPARAM, LPARAM) {
 void ConfirmClearLogs(HWND window, WPARAM, LPARAM) {
   if (MessageBoxA(window, kClearLogsText, kClearLogsCaption, MB_ICONWARNING | MB_YESNO) != IDYES) return;
   ClearLog(&messageLog);
+  ResetLinkIntakeCounts();
   RepaintTimeline(window);
 }
 

@@ -1,10 +1,12 @@
 // Receive-path throughput on recorded traffic: the sentence intake over the
-// whole corpus (bytes per second, each stored message noted as the main
+// whole corpus as a link's reader runs it (bytes per second, with the
+// counters, a clock and the fate ring, each stored message noted as the main
 // thread notes it), the decode of every stored message (messages per
 // second), and both together as a click on every message would run them.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +16,8 @@
 
 #include "ais/decode.h"
 #include "log/message_log.h"
+#include "nmea/fate_ring.h"
+#include "nmea/intake_counters.h"
 #include "nmea/sentence_intake.h"
 #include "views/view_model.h"
 
@@ -54,6 +58,11 @@ struct Noting {
   }
 };
 
+int64_t UnixTimeMs(void*) {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
 void BM_FeedIntake(benchmark::State& state) {
   const std::string& traffic = Traffic();
   const auto chunk = static_cast<size_t>(state.range(0));
@@ -61,13 +70,21 @@ void BM_FeedIntake(benchmark::State& state) {
   InitLog(log.get());
   auto intake = std::make_unique<SentenceIntake>();
   *intake = SentenceIntake{};
+  auto counters = std::make_unique<IntakeCounters>();
+  auto ring = std::make_unique<FateRing>();
   Noting noting{log.get()};
-  const IntakeTarget target{log.get(), &Noting::OnNotify, &noting};
+  const IntakeTarget target{log.get(), &Noting::OnNotify, &noting, 1, UnixTimeMs, counters.get(), ring.get()};
   const auto* bytes = reinterpret_cast<const uint8_t*>(traffic.data());
+  auto fate = std::make_unique<SentenceFate>();
   for (auto _ : state) {
     for (size_t at = 0; at < traffic.size(); at += chunk)
       FeedIntake(intake.get(), &target, bytes + at, static_cast<int>(std::min(chunk, traffic.size() - at)));
+    // The main thread's part, a copy of each record: the corpus's fates fit
+    // the ring.
+    while (TakeFate(ring.get(), fate.get())) {
+    }
   }
+  if (MissedFates(*ring) != 0) state.SkipWithError("the fate ring overflowed");
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * traffic.size()));
   state.counters["messages"] = benchmark::Counter(static_cast<double>(noting.stored), benchmark::Counter::kIsRate);
 }

@@ -1,6 +1,7 @@
 // The receive functions of links 1 and 2: each feeds its own sentence intake
-// instance, so the bytes of the two links never mix, and the intake's
-// stored-slot notifications go to the delivery window by synchronous send.
+// instance (with its counters and fate ring), so the bytes of the two links
+// never mix, and the intake's stored-slot notifications go to the delivery
+// window by synchronous send.
 //
 // Threading: all of it runs on the reader thread of its link; an instance
 // and its notification context belong to that thread alone (a reopened
@@ -10,7 +11,7 @@
 #include <cstdio>
 
 #include "app/shell_win32.h"
-#include "nmea/sentence_intake.h"
+#include "nmea/link_intakes.h"
 #include "serial/serial_link_win32.h"
 
 namespace {
@@ -20,8 +21,16 @@ struct IntakeNotifyContext {
   HWND window;     // the delivery window of the current chunk
 };
 
-SentenceIntake intakes[2];
-IntakeNotifyContext notifyContexts[2] = {{1, nullptr}, {2, nullptr}};
+IntakeNotifyContext notifyContexts[kIntakeLinks] = {{1, nullptr}, {2, nullptr}};
+
+// UNIX time in milliseconds, for the fate records.
+int64_t UnixTimeMs(void*) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const uint64_t ticks = (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;  // 100 ns since 1601
+  constexpr uint64_t kUnixEpochTicks = 116444736000000000u;
+  return static_cast<int64_t>((ticks - kUnixEpochTicks) / 10000);
+}
 
 // Returns only when the main thread has noted the slot, so the intake does
 // not rewrite it meanwhile.
@@ -37,8 +46,11 @@ void NotifyStoredSlot(void* context, uint32_t notification, int32_t slot) {
 
 void ReceiveOnIntake(int index, HWND window, const uint8_t* bytes, int count) {
   notifyContexts[index].window = window;
-  const IntakeTarget target{&messageLog, NotifyStoredSlot, &notifyContexts[index]};
-  FeedIntake(&intakes[index], &target, bytes, count);
+  LinkIntake& link = linkIntakes[index];
+  const IntakeTarget target{
+      &messageLog,    NotifyStoredSlot, &notifyContexts[index], notifyContexts[index].linkNumber, UnixTimeMs,
+      &link.counters, &link.fates};
+  FeedIntake(&link.intake, &target, bytes, count);
 }
 
 }  // namespace

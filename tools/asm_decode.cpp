@@ -1,15 +1,15 @@
 // asm-decode: reads NMEA sentences from files or standard input and prints,
 // for every message the client would log, one JSON line with what the
 // timeline notes, what a click on its column decodes and which view it opens
-// with the texts of that view's cells. One intake and a 50-slot log, exactly
-// as the Presentation Port feeds them; single-threaded.
+// with the texts of that view's cells; or, with --sentences, one line per
+// sentence with its fate. One intake and a 50-slot log, exactly as the
+// Presentation Port feeds them; single-threaded.
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -18,9 +18,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 #endif
+#include <getopt.h>
 
 #include "ais/decode.h"
 #include "log/message_log.h"
+#include "nmea/fate_ring.h"
+#include "nmea/intake_counters.h"
 #include "nmea/sentence_intake.h"
 #include "tools/json_line.h"
 #include "views/view_model.h"
@@ -29,11 +32,20 @@ namespace {
 
 constexpr int kDefaultChunk = 128;
 constexpr int kMaxChunk = 128;
-constexpr const char kUsage[] = "usage: asm-decode [--chunk N] [FILE ...]\n";
+constexpr const char kUsage[] = "usage: asm-decode [--chunk N] [--sentences] [--stats] [FILE ...]\n";
 
-// The log and intake are large and live for the whole run.
+struct Options {
+  int chunk = kDefaultChunk;
+  bool sentences = false;  // one line per sentence and its fate, not per message
+  bool stats = false;      // the counters at the end
+};
+Options options;
+
+// The log, the intake and its observers are large and live for the whole run.
 MessageLog messageLog;
 SentenceIntake intake;
+IntakeCounters counters;
+FateRing fates;
 DecodedMessage record;
 ViewCell cells[kMaxViewCells];
 
@@ -261,6 +273,7 @@ char* AppendCells(char* out, int count) {
 // does, and print the result.
 void OnStoredSlot(void*, uint32_t notification, int32_t slot) {
   NoteStoredSlot(&messageLog, slot, notification);
+  if (options.sentences) return;  // the sentence's own line says where it went
   const ViewChoice choice = ChooseSlotView(&messageLog, slot, &record);
   const LogSlot& noted = messageLog.slots[slot];
   const int count = choice.templateId != 0 ? FillViewCells(choice.viewCode, record, cells) : 0;
@@ -290,6 +303,45 @@ void OnStoredSlot(void*, uint32_t notification, int32_t slot) {
   out = AppendCells(out, count);
   out = AppendLiteral(out, "}\n");
   output.used = static_cast<size_t>(out - output.text);
+}
+
+// One line per fate the intake handed over since the last call.
+void PrintFates() {
+  SentenceFate fate;
+  while (TakeFate(&fates, &fate)) {
+    if (output.used >= kWriteAt) WriteOutput();
+    char description[kFateDescriptionRoom];
+    const size_t length = DescribeFate(fate, description, sizeof description);
+    const char* name = FateName(fate.code);
+    char* out = output.text + output.used;
+    out = AppendLiteral(out, "{\"fate\":");
+    out = AppendJsonString(out, name, strlen(name));
+    out = AppendLiteral(out, ",\"slot\":");
+    out = fate.code == kFateStored ? AppendJsonSigned(out, fate.details.slot) : AppendLiteral(out, "null");
+    out = AppendLiteral(out, ",\"description\":");
+    out = AppendJsonString(out, description, length);
+    out = AppendLiteral(out, ",\"sentence\":");
+    out = AppendJsonString(out, fate.text, fate.textLength);
+    out = AppendLiteral(out, fate.textLonger ? ",\"longer\":true}\n" : ",\"longer\":false}\n");
+    output.used = static_cast<size_t>(out - output.text);
+  }
+}
+
+// The counters as one JSON line: bytes and sentences, every fate, then the
+// unfinished messages given up.
+void PrintStats(FILE* to) {
+  const IntakeCounts counts = ReadIntakeCounts(counters);
+  int order[kIntakeCounts];
+  int n = 0;
+  order[n++] = kCountBytes;
+  order[n++] = kCountSentences;
+  for (int code = 0; code < kFateCodes; ++code) order[n++] = code;
+  order[n++] = kCountPartialMessagesDiscarded;
+  fputs("{\"stats\":{", to);
+  for (int i = 0; i < n; ++i)
+    fprintf(to, "%s\"%s\":%llu", i ? "," : "", IntakeCountName(order[i]),
+            static_cast<unsigned long long>(counts.of[order[i]]));
+  fputs("}}\n", to);
 }
 
 int OpenInput(const char* path) {
@@ -368,7 +420,8 @@ long EndSentencesWithCarriageReturn(const uint8_t* in, long count, uint8_t* out)
 // Feeds one input to the intake in chunks of `chunk` bytes, as a reader
 // thread delivers them (each read's last chunk may be shorter). Returns false
 // when the input could not be read.
-bool DecodeInput(const char* path, int chunk, const IntakeTarget& target) {
+bool DecodeInput(const char* path, const IntakeTarget& target) {
+  const int chunk = options.chunk;
   static uint8_t buffer[1 << 16];
   static uint8_t lines[2 * sizeof buffer];
   const int fd = OpenInput(path);
@@ -389,6 +442,7 @@ bool DecodeInput(const char* path, int chunk, const IntakeTarget& target) {
     for (long at = 0; at < count; at += chunk) {
       const int size = count - at < chunk ? static_cast<int>(count - at) : chunk;
       FeedIntake(&intake, &target, lines + at, size);
+      if (options.sentences) PrintFates();  // a chunk never holds more fates than the ring
     }
     WriteOutput();  // a live stream shows its messages as they come
     fflush(stdout);
@@ -415,37 +469,66 @@ bool ParseChunk(const char* text, int* chunk) {
   return true;
 }
 
+void PrintHelp() {
+  fputs(kUsage, stdout);
+  fputs(
+      "Feeds the NMEA sentences of each FILE (standard input when none, or for \"-\")\n"
+      "to one sentence intake and prints one JSON line per logged VDM, VDO or ABK\n"
+      "message: its slot, timeline row and message id, the view a click opens, the\n"
+      "decoded fields and the texts of the view's cells. Lines may end in CR LF or\n"
+      "in LF alone.\n"
+      "  --chunk N     feed the intake N bytes at a time (1 to 128, default 128)\n"
+      "  --sentences   print one JSON line per sentence instead: its fate (stored,\n"
+      "                fragment held, checksum mismatch, ...), the slot it was stored\n"
+      "                in, a description and the sentence as received\n"
+      "  --stats       print the intake's counters at the end: bytes (with the CR\n"
+      "                added to lines ending in LF alone), sentences, each fate and\n"
+      "                the unfinished messages discarded; as a last line, or with\n"
+      "                --sentences on standard error\n",
+      stdout);
+}
+
+// Returns -1 to run, else the exit status.
+int ParseOptions(int argc, char** argv) {
+  enum { kChunk = 256, kSentences, kStats };
+  static const option kLong[] = {
+      {"chunk", required_argument, nullptr, kChunk},
+      {"sentences", no_argument, nullptr, kSentences},
+      {"stats", no_argument, nullptr, kStats},
+      {"help", no_argument, nullptr, 'h'},
+      {nullptr, 0, nullptr, 0},
+  };
+  int c;
+  while ((c = getopt_long(argc, argv, "h", kLong, nullptr)) != -1) {
+    switch (c) {
+      case kChunk:
+        if (!ParseChunk(optarg, &options.chunk)) return UsageError("--chunk takes a number from 1 to 128, not", optarg);
+        break;
+      case kSentences:
+        options.sentences = true;
+        break;
+      case kStats:
+        options.stats = true;
+        break;
+      case 'h':
+        PrintHelp();
+        return 0;
+      default:  // getopt has said what was wrong
+        fputs(kUsage, stderr);
+        return 1;
+    }
+  }
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  int chunk = kDefaultChunk;
-  std::vector<const char*> inputs;
-  bool options = true;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    if (options && strcmp(arg, "--") == 0) {
-      options = false;
-    } else if (options && (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0)) {
-      fputs(kUsage, stdout);
-      fputs(
-          "Feeds the NMEA sentences of each FILE (standard input when none, or for \"-\")\n"
-          "to one sentence intake and prints one JSON line per logged VDM, VDO or ABK\n"
-          "message: its slot, timeline row and message id, the view a click opens, the\n"
-          "decoded fields and the texts of the view's cells. Lines may end in CR LF or\n"
-          "in LF alone.\n"
-          "  --chunk N  feed the intake N bytes at a time (1 to 128, default 128)\n",
-          stdout);
-      return 0;
-    } else if (options && strncmp(arg, "--chunk", 7) == 0 && (arg[7] == '\0' || arg[7] == '=')) {
-      const char* value = arg[7] == '=' ? arg + 8 : (i + 1 < argc ? argv[++i] : "");
-      if (!ParseChunk(value, &chunk)) return UsageError("--chunk takes a number from 1 to 128, not", value);
-    } else if (options && arg[0] == '-' && arg[1] != '\0') {
-      return UsageError("unknown option", arg);
-    } else {
-      inputs.push_back(arg);
-    }
-  }
-  if (inputs.empty()) inputs.push_back("-");
+  const int status = ParseOptions(argc, argv);
+  if (status >= 0) return status;
+  const char* const standardInput[] = {"-"};
+  const char* const* inputs = optind < argc ? argv + optind : standardInput;
+  const int inputCount = optind < argc ? argc - optind : 1;
 
 #ifdef _WIN32
   _setmode(_fileno(stdout), _O_BINARY);
@@ -455,16 +538,22 @@ int main(int argc, char** argv) {
     fputs("asm-decode: the decoded record has more fields than this build can print\n", stderr);
     return 3;
   }
-  const IntakeTarget target = {&messageLog, OnStoredSlot, nullptr};
+  IntakeTarget target{&messageLog, OnStoredSlot, nullptr};
+  target.counters = &counters;
+  if (options.sentences) target.fates = &fates;
 
-  int status = 0;
-  for (const char* path : inputs)
-    if (!DecodeInput(path, chunk, target)) status = 2;
+  int result = 0;
+  for (int i = 0; i < inputCount; ++i)
+    if (!DecodeInput(inputs[i], target)) result = 2;
 
   WriteOutput();
+  if (options.stats) {
+    fflush(stdout);  // the summary on a terminal comes after the lines
+    PrintStats(options.sentences ? stderr : stdout);
+  }
   if (fflush(stdout) != 0 || output.writeFailed || ferror(stdout)) {
     fprintf(stderr, "asm-decode: cannot write the output: %s\n", strerror(errno));
     return 2;
   }
-  return status;
+  return result;
 }

@@ -34,17 +34,46 @@ cmp -s "$work/out.stdin" "$work/out.128" || fail "standard input output differs 
 "$tool" "${inputs[0]}" - "${inputs[2]}" <"${inputs[1]}" >"$work/out.dash" || fail "'-': exit status $?"
 cmp -s "$work/out.dash" "$work/out.128" || fail "'-' among files differs"
 
-# One line per logged message: every complete VDM or VDO (fragment count
-# equal to fragment number) and every ABK sentence, wherever it stands on
-# its line, counted here without the intake.
+# One line per logged message, counted here without the intake: every ABK
+# with its five data fields, every single-sentence VDM or VDO, and every
+# multi-sentence one whose fragments 1 to n arrived in order under one
+# sequential identifier and channel; only sentences with a good checksum,
+# wherever they stand on their line.
 count_logged() {
-  grep -ao '[!$][A-Z][A-Z]\(VDM\|VDO\|ABK\),[^*]*\*[0-9A-Fa-f][0-9A-Fa-f]' "$1" |
-    awk -F, '$1 ~ /ABK$/ || $2 == $3 { n++ } END { print n + 0 }'
+  python3 - "$1" <<'EOF'
+import re, sys
+data = open(sys.argv[1], "rb").read()
+count, progress = 0, {}
+for m in re.finditer(rb"[!$]([A-Z]{2}(VDM|VDO|ABK)),([^*\r\n!$]*)\*([0-9A-Fa-f]{2})", data):
+    body = m.group(1) + b"," + m.group(3)
+    checksum = 0
+    for c in body:
+        checksum ^= c
+    if checksum != int(m.group(4), 16):
+        continue
+    f = m.group(3).split(b",")
+    if m.group(2) == b"ABK":
+        count += len(f) >= 5
+        continue
+    if len(f) < 5 or not (f[0].isdigit() and f[1].isdigit()):
+        continue
+    n, k, key = int(f[0]), int(f[1]), (m.group(2), f[2])
+    if n == 1 and k == 1:
+        count += 1
+    elif k == 1:
+        progress[key] = (n, 2, f[3])
+    elif progress.get(key) == (n, k, f[3]):
+        progress[key] = (n, k + 1, f[3])
+        if k == n:
+            count += 1
+            del progress[key]
+    else:
+        progress.pop(key, None)
+print(count)
+EOF
 }
-for file in "$corpus/sample.aivdm" "$data/asm_decode_views.nmea"; do
+for file in "$corpus/sample.aivdm" "$corpus/ais-nmea.log" "$data/asm_decode_views.nmea"; do
   expected=$(count_logged "$file")
-  # The data file holds one ABK with a wrong checksum, which is dropped.
-  [[ $file == *asm_decode_views.nmea ]] && expected=$((expected - 1))
   got=$("$tool" "$file" | wc -l)
   [[ $got -eq $expected && $got -gt 0 ]] || fail "$(basename "$file"): $got lines, expected $expected"
 done
@@ -80,7 +109,7 @@ grep -q "cannot read '$work/missing.nmea'" "$work/err" || fail "unreadable file 
 [[ $? -eq 2 ]] && grep -q "cannot read '$work'" "$work/err" || fail "a directory is not reported as unreadable"
 
 # Bad usage: a usage line and status 1; --help succeeds.
-for args in "--chunk 0" "--chunk 129" "--chunk x" "--chunk" "--frobnicate"; do
+for args in "--chunk 0" "--chunk 129" "--chunk x" "--chunk" "--frobnicate" "--sentences=1"; do
   # shellcheck disable=SC2086
   "$tool" $args </dev/null >/dev/null 2>"$work/err"
   status=$?
@@ -201,6 +230,60 @@ lines = [json.loads(l) for l in out.decode("utf-8", errors="strict").splitlines(
 assert [d["fields"]["rxChannel"] for d in lines] == expected, [d["fields"]["rxChannel"] for d in lines]
 assert [d["cells"]["1816"] for d in lines] == expected, [d["cells"]["1816"] for d in lines]
 EOF
+
+# --sentences: one line per sentence with its fate; the stored ones name the
+# slots of the message lines, in order. --stats: the counters as a last
+# line, or with --sentences on standard error, agreeing with the lines.
+"$tool" --sentences --stats "${inputs[@]}" >"$work/fates" 2>"$work/fates.err" || fail "--sentences: exit status $?"
+"$tool" --stats "${inputs[@]}" >"$work/stats" || fail "--stats: exit status $?"
+python3 - "$work/out.128" "$work/fates" "$work/fates.err" "$work/stats" "$(cat "${inputs[@]}" | wc -c)" <<'EOF' ||
+import json, sys
+messages = [json.loads(l) for l in open(sys.argv[1], encoding="utf-8")]
+fates = [json.loads(l) for l in open(sys.argv[2], encoding="utf-8")]
+summary = json.loads(open(sys.argv[3], encoding="utf-8").read())["stats"]
+lines = open(sys.argv[4], encoding="utf-8").read().splitlines()
+for f in fates:
+    assert list(f) == ["fate", "slot", "description", "sentence", "longer"], list(f)
+    assert (f["slot"] is not None) == (f["fate"] == "stored"), f
+stored = [f["slot"] for f in fates if f["fate"] == "stored"]
+assert stored == [m["slot"] for m in messages], "stored fates and message lines differ"
+assert [json.loads(l) for l in lines[:-1]] == messages, "--stats changed the message lines"
+stats = json.loads(lines[-1])["stats"]
+assert stats == summary, (stats, summary)
+for name in set(f["fate"] for f in fates):
+    assert stats[name] == sum(f["fate"] == name for f in fates), name
+assert stats["sentences"] == sum(f["fate"] != "noStartCharacter" for f in fates)
+assert stats["bytes"] >= int(sys.argv[5]), "bytes not counted"  # a CR added to lines ending in LF alone
+assert stats["stored"] > 250 and stats["fragmentHeld"] > 0 and stats["noStartCharacter"] > 0, stats
+EOF
+  fail "--sentences and --stats do not agree with the message lines"
+"$tool" --chunk=5 "${inputs[2]}" | cmp -s - <("$tool" "${inputs[2]}") || fail "--chunk=5 not taken"
+
+# A multiplexed line: two messages interleaved under ids 3 and 4, a stray
+# last fragment, CR CR LF and blank lines, a line of text: each message once,
+# with its own first fragment's channel.
+frame() {
+  python3 -c 'import sys; b = sys.argv[1].encode(); c = 0
+for x in b: c ^= x
+sys.stdout.buffer.write(b"!" + b + b"*%02X" % c)' "$1"
+}
+{
+  frame 'AIVDM,2,1,3,A,55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8,0'; printf '\r\r\n'
+  frame 'AIVDM,2,1,4,B,53am5`02@=gA0Ptr2204pA8Fl:2222222222220l1HC554I<09UmmsPS,0'; printf '\r\n\r\n'
+  frame 'AIVDM,2,2,3,A,88888888880,2'; printf '\r\nhello\r\n\r\n'
+  frame 'AIVDM,2,2,4,B,p8888888880,2'; printf '\r\n'
+  frame 'AIVDM,2,2,7,B,p8888888880,2'; printf '\r\n'
+  frame 'AIVDM,1,1,,A,15M67FC000G?ufbE`FepT@3n00Sa,0'; printf '\r\n\r\n'
+} >"$work/multiplexed.nmea"
+for n in 1 7 128; do
+  got=$("$tool" --chunk "$n" "$work/multiplexed.nmea" | python3 -c 'import json, sys
+print(" ".join("%s/%d/%d" % (d["kind"], d["channelRow"], d["messageId"]) for d in map(json.loads, sys.stdin)))')
+  [[ $got == "VDM/29/5 VDM/31/5 VDM/29/1" ]] || fail "multiplexed line, chunk $n: $got"
+done
+fates=$("$tool" --sentences "$work/multiplexed.nmea" | python3 -c 'import json, sys
+print(" ".join(json.loads(l)["fate"] for l in sys.stdin))')
+[[ $fates == "fragmentHeld fragmentHeld stored noStartCharacter stored outOfOrder stored" ]] ||
+  fail "multiplexed line fates: $fates"
 
 if [[ $failures -ne 0 ]]; then
   echo "$failures check(s) failed" >&2

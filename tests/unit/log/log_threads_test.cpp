@@ -1,7 +1,9 @@
 // The log under its real threading: two reader threads with their own
 // intakes store at the same time; a main thread handles each notification
 // synchronously (the reader waits, as with SendMessageA), notes and snapshots
-// slots, and clears the log in between. No slot may be shared or torn.
+// slots, reads each link's counters, drains its fate ring, and clears the log
+// and resets the counts in between. No slot may be shared or torn, no count
+// or fate lost.
 #include <gtest/gtest.h>
 
 #include <condition_variable>
@@ -13,6 +15,8 @@
 #include <thread>
 
 #include "log/message_log.h"
+#include "nmea/fate_ring.h"
+#include "nmea/intake_counters.h"
 #include "nmea/sentence_intake.h"
 
 namespace {
@@ -105,13 +109,19 @@ TEST(LogThreads, TwoReadersStoreWhileTheMainThreadNotesSnapshotsAndClears) {
   InitLog(log.get());
   Mailbox mailbox;
   Reader readers[2] = {{0, &mailbox}, {1, &mailbox}};
+  std::unique_ptr<IntakeCounters> counters[2] = {std::make_unique<IntakeCounters>(),
+                                                 std::make_unique<IntakeCounters>()};
+  std::unique_ptr<FateRing> rings[2] = {std::make_unique<FateRing>(), std::make_unique<FateRing>()};
+  size_t streamBytes[2] = {};
 
   auto feed = [&](int r) {
     auto intake = std::make_unique<SentenceIntake>();
     *intake = SentenceIntake{};
-    const IntakeTarget target{log.get(), &Reader::OnNotify, &readers[r]};
+    const IntakeTarget target{log.get(), &Reader::OnNotify, &readers[r],   r + 1,
+                              nullptr,   counters[r].get(), rings[r].get()};
     std::string stream;
     for (int k = 0; k < kMessagesPerReader; ++k) stream += Message(r, k);
+    streamBytes[r] = stream.size();  // read by the main thread after the join
     std::mt19937 random(r + 1);
     for (size_t at = 0; at < stream.size();) {
       const size_t chunk = std::min<size_t>(1 + random() % 128, stream.size() - at);
@@ -132,6 +142,26 @@ TEST(LogThreads, TwoReadersStoreWhileTheMainThreadNotesSnapshotsAndClears) {
   int clearsAtLastHandled[2] = {};
   int otherAtLastHandled[2] = {};
   int strictChecks = 0;
+  IntakeCounts previous[2] = {};
+  size_t fatesTaken[2] = {};
+  // What the status bar and the monitor do at any moment: counts never go
+  // back between resets, and every record comes from its own link.
+  auto observe = [&] {
+    for (int r = 0; r < 2; ++r) {
+      const IntakeCounts now = ReadIntakeCounts(*counters[r]);
+      for (int i = 0; i < kIntakeCounts; ++i) EXPECT_GE(now.of[i], previous[r].of[i]) << IntakeCountName(i);
+      previous[r] = now;
+      for (SentenceFate fate; TakeFate(rings[r].get(), &fate); ++fatesTaken[r]) EXPECT_EQ(fate.link, r + 1);
+    }
+  };
+  int resets = 0;
+  auto resetCounts = [&] {
+    for (int r = 0; r < 2; ++r) {
+      ResetIntakeCounts(counters[r].get());
+      previous[r] = IntakeCounts{};
+    }
+    ++resets;
+  };
   for (;;) {
     Request* request = nullptr;
     {
@@ -145,8 +175,10 @@ TEST(LogThreads, TwoReadersStoreWhileTheMainThreadNotesSnapshotsAndClears) {
       // Idle: what a click or "Clear Logs" does while readers store.
       TakeSlotSnapshot(log.get(), static_cast<int32_t>(random() % kLogSlots), snapshot.get());
       TagOfSnapshot(*snapshot);
+      observe();
       if (random() % 8 == 0) {
         ClearLog(log.get());
+        resetCounts();
         ++clears;
       }
       continue;
@@ -174,6 +206,9 @@ TEST(LogThreads, TwoReadersStoreWhileTheMainThreadNotesSnapshotsAndClears) {
     }
     clearsAtLastHandled[r] = clears;
     otherAtLastHandled[r] = handled[1 - r];
+    // While this reader waits the other one runs on.
+    observe();
+    if (random() % 16 == 0) resetCounts();
     std::lock_guard<std::mutex> hold(mailbox.lock);
     mailbox.pending[r] = nullptr;
     request->handled = true;
@@ -184,6 +219,21 @@ TEST(LogThreads, TwoReadersStoreWhileTheMainThreadNotesSnapshotsAndClears) {
   EXPECT_EQ(handled[0], kMessagesPerReader);
   EXPECT_EQ(handled[1], kMessagesPerReader);
   EXPECT_GT(strictChecks, kMessagesPerReader);
+  EXPECT_GT(resets, 0);
+
+  // Nothing was lost: the counts since the last reset plus those before it
+  // are the whole traffic, and every fate was taken or counted as missed.
+  observe();
+  const uint64_t vdos = kMessagesPerReader / 3;  // the two-fragment messages
+  for (int r = 0; r < 2; ++r) {
+    IntakeCounts total = ReadIntakeCounts(*counters[r]);
+    for (int i = 0; i < kIntakeCounts; ++i) total.of[i] += counters[r]->baseline.of[i];
+    EXPECT_EQ(total.of[kFateStored], static_cast<uint64_t>(kMessagesPerReader));
+    EXPECT_EQ(total.of[kFateFragmentHeld], vdos);
+    EXPECT_EQ(total.of[kCountSentences], kMessagesPerReader + vdos);
+    EXPECT_EQ(total.of[kCountBytes], streamBytes[r]);
+    EXPECT_EQ(fatesTaken[r] + MissedFates(*rings[r]), kMessagesPerReader + vdos);
+  }
 }
 
 }  // namespace

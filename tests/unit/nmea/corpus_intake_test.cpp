@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -59,10 +60,11 @@ int SixBit(char c) {
 
 // What the log should hold, read line by line: a VDM or VDO line with a good
 // checksum whose fragment number equals its fragment count completes a
-// message; channel and id come from the latest first fragment of its type.
+// message; channel and id come from the latest first fragment of its type
+// and sequential message identifier (the corpus has no gaps).
 std::vector<Entry> ExpectedEntries(const std::string& traffic) {
   std::vector<Entry> entries;
-  std::string firstFragment[2];  // VDM, VDO
+  std::map<std::string, std::string> firstFragment;  // by type and identifier
   size_t start = 0;
   for (size_t end; (end = traffic.find("\r\n", start)) != std::string::npos; start = end + 2) {
     const std::string line = traffic.substr(start + 1, end - start - 1);
@@ -76,9 +78,10 @@ std::vector<Entry> ExpectedEntries(const std::string& traffic) {
     if (type == "ABK") ADD_FAILURE() << "the corpus holds no ABK: " << line;
     if (type != "VDM" && type != "VDO") continue;
     const int which = type == "VDM" ? 0 : 1;
-    if (f[2] == "1") firstFragment[which] = line.substr(0, star);
+    const std::string key = type + f[3];
+    if (f[2] == "1") firstFragment[key] = line.substr(0, star);
     if (f[1] != f[2]) continue;
-    const std::vector<std::string> first = SplitFields(firstFragment[which]);
+    const std::vector<std::string> first = SplitFields(firstFragment[key]);
     const int row = first[4] == "A" ? 29 : first[4] == "B" ? 31 : 30;
     entries.push_back({which == 0 ? kSlotVdm : kSlotVdo, row, SixBit(first[5][0])});
   }
@@ -117,7 +120,7 @@ TEST(CorpusIntake, StoresEveryCompleteMessageAtAnyChunkSize) {
   const std::string traffic = CorpusTraffic();
   const std::vector<Entry> expected = ExpectedEntries(traffic);
   ASSERT_GT(expected.size(), 250u);  // both files were read
-  for (size_t chunk : {128, 1, 3, 17}) {
+  for (size_t chunk = 1; chunk <= 128; chunk += 1 + chunk / 8) {
     const std::vector<Entry> got = FeedInChunks(traffic, chunk);
     ASSERT_EQ(got.size(), expected.size()) << "chunk " << chunk;
     for (size_t i = 0; i < got.size(); ++i) {
