@@ -63,12 +63,12 @@ FONTS = {
 STATIC_ID = -1
 MARGIN = 7  # left margin of the first cell
 RIGHT_ROOM = 4  # the least room kept right of the last cell
-FONT_SIZE = 10  # points
 HEADER_HEIGHT = 10
 CELL_HEIGHT = 12
-# A label's box is at least this much wider than its text at 96 DPI: text
-# grows a little faster than the dialog units with the DPI (the base units
-# are whole pixels), and fonts differ in their hinting.
+# A label's box is at least this much wider than its text where the text is
+# widest: room for renderers and versions of the fonts that the tables do not
+# know. The tidal window's rows, sized to their labels, leave no room for
+# more.
 LABEL_SLACK = 1.07
 # Dialog units between two label boxes: the dialog manager rounds each
 # box's edge and width to pixels on their own, so boxes that touch in
@@ -477,7 +477,7 @@ def render(template):
            f"STYLE {template['style']}"]
     if template["exstyle"]:
         out.append(f"EXSTYLE {template['exstyle']}")
-    out += [f"CAPTION {rc_string(template['title'])}", f'FONT {FONT_SIZE}, "{template["font"]}"', "BEGIN"]
+    out += [f"CAPTION {rc_string(template['title'])}", f'FONT 10, "{template["font"]}"', "BEGIN"]
     ids = iter(label_ids(template))
     for r in template["rows"]:
         for c, (x, label_width) in zip(r["cells"], place_labels(template, r)):

@@ -128,8 +128,8 @@ std::string ControlJson(HWND control) {
   ReleaseDC(control, dc);
   return "{\"id\":" + std::to_string(GetDlgCtrlID(control)) + ",\"class\":" + Json(Utf8(name)) +
          ",\"text\":" + Json(Utf8(text)) + ",\"visible\":" + (IsWindowVisible(control) ? "true" : "false") +
-         ",\"box\":" + RectJson(box) + ",\"area\":" + RectJson(area) + ",\"extent\":[" +
-         std::to_string(extent.cx) + "," + std::to_string(extent.cy) + "],\"face\":" + Json(Utf8(face)) +
+         ",\"box\":" + RectJson(box) + ",\"area\":" + RectJson(area) + ",\"extent\":[" + std::to_string(extent.cx) +
+         "," + std::to_string(extent.cy) + "],\"face\":" + Json(Utf8(face)) +
          ",\"fontHeight\":" + std::to_string(metrics.tmHeight) + "}";
 }
 

@@ -3,7 +3,9 @@
 // a template is written by some message that opens it. Read from the resource
 // script itself, so a control id mistyped on either side fails here rather
 // than as a cell that silently stays blank. The script must also be what its
-// generator makes, which is where labels are placed over their cells.
+// generator makes, and each label must stand over its own cell, clear of the
+// other labels, in any font: that is the geometry of the labels' boxes, in
+// dialog units, which the dialog manager scales with the font.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -55,6 +57,53 @@ std::map<int, TemplateControls> ReadTemplates() {
     current->allIds.push_back(id);
     const bool empty = edit || (first == "CTEXT" && second.rfind("\"\",", 0) == 0);
     (empty ? current->emptyCells : current->otherIds).insert(id);
+  }
+  return templates;
+}
+
+// A control's box in dialog units, from its resource-script line.
+struct Box {
+  int x, y, width, height;
+  bool label;  // a centred text without a border: a column label
+};
+
+// The first five comma-separated numbers of a resource-script line from
+// `at` on: a control's id, x, y, width and height after its text (or after
+// EDITTEXT), a template's x, y, width and height after DIALOGEX.
+std::vector<int> Numbers(const std::string& line, size_t at) {
+  std::istringstream rest(line.substr(at));
+  std::vector<int> numbers;
+  std::string item;
+  while (numbers.size() < 5 && std::getline(rest, item, ',')) {
+    if (item.find_first_of("0123456789") != std::string::npos) numbers.push_back(std::stoi(item));
+  }
+  return numbers;
+}
+
+struct TemplateBoxes {
+  int width = 0;
+  std::vector<Box> boxes;  // in the script's order
+};
+
+std::map<int, TemplateBoxes> ReadBoxes() {
+  std::ifstream file(ASM_SOURCE_DIR "/res/view_dialogs.rc");
+  std::map<int, TemplateBoxes> templates;
+  TemplateBoxes* current = nullptr;
+  std::string line;
+  while (std::getline(file, line)) {
+    std::istringstream words(line);
+    std::string first, second;
+    words >> first >> second;
+    if (second == "DIALOGEX") {
+      current = &templates[std::stoi(first)];
+      current->width = Numbers(line, line.find("DIALOGEX") + 8).at(2);
+      continue;
+    }
+    const bool edit = first == "EDITTEXT";
+    if (!current || (first != "CTEXT" && first != "LTEXT" && !edit)) continue;
+    std::vector<int> n = Numbers(line, edit ? line.find("EDITTEXT") + 8 : line.rfind('"') + 1);
+    const bool label = first == "CTEXT" && line.find("SS_SUNKEN") == std::string::npos;
+    current->boxes.push_back({n.at(1), n.at(2), n.at(3), n.at(4), label});
   }
   return templates;
 }
@@ -130,6 +179,40 @@ TEST(ViewTemplates, EveryWrittenCellExistsAndEveryCellIsWritten) {
       }
     }
     for (int id : controls.emptyCells) EXPECT_TRUE(written.count(id)) << "cell " << id << " is never written";
+  }
+}
+
+TEST(ViewTemplates, EachLabelStandsOverItsCellClearOfTheOthers) {
+  const std::map<int, TemplateBoxes> templates = ReadBoxes();
+  ASSERT_EQ(templates.size(), Openings().size());
+  for (const auto& [id, t] : templates) {
+    SCOPED_TRACE("template " + std::to_string(id));
+    // Labels and cells by line: a row of labels goes with the row of cells
+    // next below it, label k over cell k.
+    std::map<int, std::vector<Box>> labels, cells;
+    for (const Box& box : t.boxes) (box.label ? labels : cells)[box.y].push_back(box);
+    EXPECT_EQ(labels.size(), cells.size());
+    for (const auto& [y, row] : labels) {
+      auto below = cells.upper_bound(y);
+      ASSERT_NE(below, cells.end()) << "labels at y " << y << " over no cells";
+      ASSERT_EQ(row.size(), below->second.size()) << "labels at y " << y;
+      for (size_t k = 0; k < row.size(); ++k) {
+        const Box& label = row[k];
+        const Box& cell = below->second[k];
+        // Doubled, to stay in whole numbers: the label's centre in the middle
+        // half of its cell.
+        const int centre = 2 * label.x + label.width;
+        EXPECT_GE(2 * centre, 4 * cell.x + cell.width) << "label " << k << " at y " << y << " left of its cell";
+        EXPECT_LE(2 * centre, 4 * cell.x + 3 * cell.width) << "label " << k << " at y " << y << " right of its cell";
+        EXPECT_LE(label.y + label.height, cell.y) << "label " << k << " at y " << y << " reaches into its cell";
+        EXPECT_GE(label.x, 0);
+        EXPECT_LE(label.x + label.width, t.width);
+        // A unit apart: each edge is rounded to pixels on its own.
+        if (k > 0) {
+          EXPECT_GE(label.x, row[k - 1].x + row[k - 1].width + 1) << "labels " << k - 1 << " and " << k;
+        }
+      }
+    }
   }
 }
 
