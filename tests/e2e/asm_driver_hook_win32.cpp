@@ -142,6 +142,9 @@ BOOL CALLBACK AddControl(HWND child, LPARAM context) {
 }
 
 std::string LayoutJson(HWND dialog) {
+  // Painted now, so that a screenshot taken after the answer shows the
+  // whole view; a freshly opened one may still have paints queued.
+  RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);

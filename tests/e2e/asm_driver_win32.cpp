@@ -29,7 +29,8 @@
 //                                icon one of information, error, warning, question, none
 //   press CAPTION ok|cancel|yes|no   presses a message box button, waits for it to close
 //   dump WINDOW                  every child control as JSON: id, class, text, visible
-//   layout WINDOW                the window's child controls measured inside the client, as JSON:
+//   layout WINDOW                paints the window, then its child controls measured inside the
+//                                client, as JSON:
 //                                {"dpi","screen":[W,H],"window":[L,T,R,B],"controls":[{"id","class",
 //                                "text","visible","box","area","extent":[CX,CY],"face","fontHeight"}]};
 //                                box is the control's window, area where it draws its text, both in
