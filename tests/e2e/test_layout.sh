@@ -76,7 +76,7 @@ measure_views() {
     e2e_drive close "${TITLE[$template]}" -- wait-gone "${TITLE[$template]}" >/dev/null
   done <"$WORK/messages.tsv" >"$WORK/layout-$dpi.tsv"
   e2e_drive close main >/dev/null
-  e2e_wait_client_exit 20
+  e2e_wait_client_exit 20 && e2e_eq "client exit code at $dpi DPI" 0 "$E2E_CLIENT_EXIT"
 }
 
 for dpi in 96 144; do
