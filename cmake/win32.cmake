@@ -11,7 +11,7 @@ if(win32_sources AND EXISTS ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
   add_executable(asm-client WIN32 ${win32_sources} ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
   # windres writes no dependency file, so name what the script pulls in.
   file(GLOB rc_parts CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/res/*.rc ${PROJECT_SOURCE_DIR}/res/*.h
-       ${PROJECT_SOURCE_DIR}/res/*.ico)
+       ${PROJECT_SOURCE_DIR}/res/*.ico ${PROJECT_SOURCE_DIR}/res/*.manifest)
   list(REMOVE_ITEM rc_parts ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
   set_source_files_properties(${PROJECT_SOURCE_DIR}/res/asm_client.rc PROPERTIES OBJECT_DEPENDS "${rc_parts}")
   target_include_directories(asm-client PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/res)

@@ -2,53 +2,78 @@
 """Generates res/view_dialogs.rc, the message view dialog templates.
 
 Each template is one table: its rows of cells (label, control id, width) and
-where the rows sit. The header line over a row is one left-aligned static
-text whose labels are spaced out with blanks so that each label stands over
-its cell; the blanks are computed here from the dialog font's character
-widths, so a changed label or width needs only a rerun:
+where the rows sit. Each label is a centred static text of its own, centred
+over its cell, so that it stays there in any font and at any DPI: the
+dialog manager scales every box with the font, and the text is centred in
+its box when it is drawn. A label wider than its cell takes room from its
+neighbours' slack and, where two wide labels meet, both move apart a little;
+the boxes never overlap. A changed label or width needs only a rerun:
 
     python3 scripts/gen_view_dialogs.py            # rewrite res/view_dialogs.rc
     python3 scripts/gen_view_dialogs.py --check    # fail if the file is stale
 
-Generation fails when a label cannot be placed over its cell or something
-would be cut off by the template's edge.
+Generation fails when a label cannot stand over its own cell with room to
+spare, or something would be cut off by the template's edge.
 """
 
 import math
 import pathlib
 import sys
 
-# Advance widths in pixels of characters 32..126 at 96 DPI and the dialog
-# base units (average character width, height) that a dialog with the font
-# gets, as GDI reports them for the dialog's own font (GetCharWidth32,
-# MapDialogRect).
+# Advance widths in pixels of characters 32..126 and the dialog base units
+# (average character width, height) that a dialog with the font gets, at 96
+# DPI (100 %) and at 144 DPI (150 %), as GDI reports them for the dialog's
+# own font (GetCharWidth32; the dialog manager's average width of the 52
+# letters, and the font's height). The labels' boxes make room for the wider
+# of the two, with LABEL_SLACK for other renderers; the tidal window's cells
+# are sized at 96 DPI. The units are whole pixels and letters do not grow
+# with them: at 144 DPI MS Sans Serif is its bitmap cut for 120 DPI, where
+# "RI" is 17 px in 9-px units against 13 px in 8-px units at 96 DPI.
 FONTS = {
     "Tahoma": {
-        "base": (7, 16),
-        "widths": [
+        96: {"base": (7, 16), "widths": [
             4, 5, 5, 9, 8, 13, 9, 3, 5, 5, 7, 9, 4, 5, 3, 5, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 5, 4,
-            9, 9, 9, 6, 12, 8, 8, 8, 9, 7, 7, 9, 9, 5, 6, 7, 6, 10, 9, 10, 8, 10, 8, 8, 8, 9, 8,
-            12, 8, 7, 8, 5, 5, 5, 9, 7, 7, 7, 8, 7, 8, 8, 4, 8, 7, 3, 4, 6, 3, 11, 7, 8, 8, 8, 5,
-            7, 4, 7, 6, 10, 6, 6, 7, 7, 5, 7, 10,
-        ],
+            9, 9, 9, 6, 12, 8, 8, 8, 9, 7, 7, 9, 9, 5, 6, 7, 6, 10, 9, 10, 8, 10, 8, 8, 8, 9, 8, 12,
+            8, 7, 8, 5, 5, 5, 9, 7, 7, 7, 8, 7, 8, 8, 4, 8, 7, 3, 4, 6, 3, 11, 7, 8, 8, 8, 5, 7,
+            4, 7, 6, 10, 6, 6, 7, 7, 5, 7, 10,
+        ]},
+        144: {"base": (11, 24), "widths": [
+            6, 6, 8, 14, 11, 20, 14, 4, 7, 8, 11, 15, 6, 7, 6, 8, 11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 7, 7,
+            15, 15, 14, 10, 18, 12, 11, 13, 13, 11, 10, 14, 13, 8, 9, 11, 10, 15, 13, 15, 11, 14, 12, 11, 13, 13,
+            12, 18, 12, 12, 12, 8, 8, 7, 15, 11, 11, 11, 11, 10, 11, 11, 7, 11, 11, 4, 5, 10, 4, 16, 11, 11, 11,
+            11, 8, 10, 8, 11, 10, 15, 10, 10, 10, 10, 8, 10, 14,
+        ]},
     },
     "MS Sans Serif": {
-        "base": (8, 16),
-        "widths": [
+        96: {"base": (8, 16), "widths": [
             3, 3, 5, 7, 7, 12, 9, 3, 4, 4, 5, 7, 3, 4, 3, 4, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 3, 3,
             7, 7, 7, 7, 14, 9, 9, 9, 10, 9, 8, 10, 10, 3, 7, 8, 7, 11, 10, 10, 9, 10, 10, 9, 9,
             10, 9, 13, 8, 9, 8, 4, 4, 4, 7, 7, 4, 8, 8, 7, 8, 8, 3, 8, 7, 3, 3, 7, 3, 11, 7, 8, 8,
             8, 4, 7, 3, 7, 7, 9, 6, 7, 6, 5, 3, 5, 9,
-        ],
+        ]},
+        144: {"base": (9, 20), "widths": [
+            4, 4, 6, 9, 9, 14, 11, 3, 5, 5, 6, 9, 4, 5, 4, 4, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 4, 4,
+            9, 9, 9, 9, 16, 11, 11, 11, 12, 11, 10, 13, 12, 5, 8, 10, 9, 13, 11, 12, 10, 12, 12, 11, 9,
+            12, 11, 15, 11, 11, 10, 4, 4, 4, 7, 9, 5, 9, 9, 8, 9, 9, 5, 9, 9, 3, 3, 8, 3, 13, 9, 9, 9,
+            9, 5, 8, 5, 9, 7, 11, 7, 7, 8, 5, 5, 5, 9,
+        ]},
     },
 }
 
 STATIC_ID = -1
 MARGIN = 7  # left margin of the first cell
-RIGHT_ROOM = 4  # the least room kept right of the last cell and header
-HEADER_INDENT = 3  # a header line starts this far right of its row's first cell
+RIGHT_ROOM = 4  # the least room kept right of the last cell
 HEADER_HEIGHT = 10
 CELL_HEIGHT = 12
+# A label's box is at least this much wider than its text where the text is
+# widest: room for renderers and versions of the fonts that the tables do not
+# know. The tidal window's rows, sized to their labels, leave no room for
+# more.
+LABEL_SLACK = 1.07
+# Dialog units between two label boxes: the dialog manager rounds each
+# box's edge and width to pixels on their own, so boxes that touch in
+# dialog units can overlap by a pixel on the screen.
+LABEL_GAP = 1
 
 MESSAGE_STYLE = "DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU"
 TOOL_EXSTYLE = "WS_EX_TOOLWINDOW"
@@ -58,13 +83,13 @@ def cell(label, control, width, fixed=None, x=None, edit=False):
     return {"label": label, "id": control, "width": width, "fixed": fixed, "x": x, "edit": edit}
 
 
-def row(cells, cell_y, header_y, x=MARGIN, header_id=STATIC_ID):
-    return {"cells": cells, "x": x, "cell_y": cell_y, "header_y": header_y, "header_id": header_id}
+def row(cells, cell_y, header_y, x=MARGIN):
+    return {"cells": cells, "x": x, "cell_y": cell_y, "header_y": header_y}
 
 
 def message_template(tid, title, size, rows):
     return {"id": tid, "title": title, "size": size, "rows": rows, "font": "Tahoma",
-            "style": MESSAGE_STYLE, "exstyle": TOOL_EXSTYLE}
+            "style": MESSAGE_STYLE, "exstyle": TOOL_EXSTYLE, "label_ids": None}
 
 
 # First rows of the one- and two-row message templates.
@@ -244,7 +269,7 @@ TEMPLATES = [
             cell("S", 1039, 20),
             cell("Aids to Navigation Extended Name", 1117, 160),
             cell("S", 1014, 20),
-        ], 55, 40, x=160 - HEADER_INDENT),
+        ], 55, 40, x=157),
     ]),
     static_data_24(151, part_b=False),
     static_data_24(152, part_b=True),
@@ -274,10 +299,10 @@ def tidal_window():
         first_id = 1170 + 8 * (n - 1)
         cell_y = 15 + 25 * n
         rows.append(row([cell(label, first_id + i, None) for i, label in enumerate(labels)],
-                        cell_y, cell_y - HEADER_HEIGHT, header_id=2127 + n))
+                        cell_y, cell_y - HEADER_HEIGHT))
     return {"id": 1447, "title": "Message 6 : ABM - Tidal Window", "size": (449, 106), "rows": rows,
             "font": "MS Sans Serif", "style": "DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU",
-            "exstyle": None, "fit_widths": True}
+            "exstyle": None, "label_ids": None}
 
 
 def met_hydro():
@@ -305,15 +330,15 @@ def met_hydro():
         [1549, 1569, 1550, 1551, 1552, 1553, 1554, 1555, 1556, 1557, 1558],
         [1559, 1560, 1561, 1562, 1563, 1564, 1565, 1566, 1567, 1067],
     ]
-    # Every control here has its own id: the message id cell is 65535, which
-    # a static without an id would share.
-    rows = [row(row1, 21, 9, header_id=1085)]
-    for n, (labels, ids, cell_y) in enumerate(zip(edit_rows, edit_ids, (46, 91, 131))):
+    rows = [row(row1, 21, 9)]
+    for labels, ids, cell_y in zip(edit_rows, edit_ids, (46, 91, 131)):
         rows.append(row([cell(label, cid, 40, edit=True) for label, cid in zip(labels, ids)],
-                        cell_y, cell_y - CELL_HEIGHT, header_id=1086 + n))
+                        cell_y, cell_y - CELL_HEIGHT))
+    # Every control here has its own id: the message id cell is 65535, which
+    # a static without an id would share. The labels count up from 1085.
     return {"id": 1448, "title": "Message 8 : BBM Meteorological and Hydrological ", "size": (453, 156),
             "rows": rows, "font": "MS Sans Serif",
-            "style": MESSAGE_STYLE, "exstyle": "WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE"}
+            "style": MESSAGE_STYLE, "exstyle": "WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE", "label_ids": 1085}
 
 
 TEMPLATES += [tidal_window(), met_hydro()]
@@ -323,18 +348,13 @@ class LayoutError(Exception):
     pass
 
 
-def text_px(font, text):
-    widths = FONTS[font]["widths"]
+def text_px(font, text, dpi=96):
+    widths = FONTS[font][dpi]["widths"]
     return sum(widths[ord(c) - 32] for c in text)
 
 
-def to_px(font, dlu):
-    # The dialog manager's conversion: MulDiv(dlu, baseX, 4), rounded.
-    return (dlu * FONTS[font]["base"][0] + 2) // 4
-
-
-def to_dlu_ceil(font, px):
-    return math.ceil(px * 4 / FONTS[font]["base"][0])
+def to_dlu(font, px, dpi=96):
+    return px * 4 / FONTS[font][dpi]["base"][0]
 
 
 def place_cells(template):
@@ -346,37 +366,76 @@ def place_cells(template):
         for c in r["cells"]:
             if c["width"] is None:
                 # Room for the label plus a blank each side, rounded to 5 units.
-                need = to_dlu_ceil(font, text_px(font, c["label"]) + 2 * text_px(font, " "))
+                need = math.ceil(to_dlu(font, text_px(font, c["label"]) + 2 * text_px(font, " ")))
                 c["width"] = max(20, 5 * math.ceil(need / 5))
             if c["x"] is None:
                 c["x"] = x
             x = c["x"] + c["width"]
 
 
-def header_text(template, r):
-    """Spaces the row's labels out so that each is centred over its cell as
-    nearly as whole blanks allow, at least one blank apart."""
-    font = template["font"]
-    blank = text_px(font, " ")
-    start = to_px(font, r["x"] + HEADER_INDENT)
-    pen = start
-    text = ""
-    for i, c in enumerate(r["cells"]):
-        left, right = to_px(font, c["x"]), to_px(font, c["x"] + c["width"])
-        width = text_px(font, c["label"])
-        want = (left + right) / 2 - width / 2
-        blanks = max(0 if i == 0 else 1, round((want - pen) / blank))
-        pen += blanks * blank
-        centre = pen + width / 2
-        # The label must stand over its own cell: its centre inside the cell's
-        # middle half.
-        quarter = (right - left) / 4
-        if not left + quarter <= centre <= right - quarter:
-            raise LayoutError(f"template {template['id']}: label {c['label']!r} centred at {centre:.1f} px, "
-                              f"cell spans {left}..{right} px")
-        text += " " * blanks + c["label"]
-        pen += width
-    return text, pen - start
+def label_need(font, label):
+    """Dialog units a label's box needs: its text at the DPI where it is
+    widest in units, with slack."""
+    return max(to_dlu(font, text_px(font, label, dpi), dpi) for dpi in FONTS[font]) * LABEL_SLACK
+
+
+def place_labels(template, r):
+    """The boxes (x, width) of a row's labels, left to right, in whole units.
+    Each label is centred over its cell unless its box would come within
+    LABEL_GAP of a neighbour's; labels that would are pooled into a block
+    and the block is put where its labels move least (the mean of their
+    wanted places), as often as blocks meet. Then the boxes grow a unit on
+    each side at a time, in turns, while they keep LABEL_GAP apart, so that
+    fonts wider than the tables still fit."""
+    width = template["size"][0]
+    cells = r["cells"]
+    need = [math.ceil(label_need(template["font"], c["label"])) for c in cells]
+    wanted = [c["x"] + c["width"] / 2 - n / 2 for c, n in zip(cells, need)]
+
+    def span(first, last):
+        return sum(need[first:last + 1]) + LABEL_GAP * (last - first)
+
+    def best_start(first, last):
+        offsets = [span(first, j) - need[j] for j in range(first, last + 1)]
+        mean = sum(wanted[j] - o for j, o in zip(range(first, last + 1), offsets)) / len(offsets)
+        return min(max(round(mean), 0), width - span(first, last))
+
+    if span(0, len(cells) - 1) > width:
+        raise LayoutError(f"template {template['id']}: the labels of a row need {span(0, len(cells) - 1)} units, "
+                          f"the template is {width} wide")
+    blocks = []  # [first, last, start]
+    for i in range(len(cells)):
+        blocks.append([i, i, best_start(i, i)])
+        while len(blocks) > 1 and blocks[-2][2] + span(blocks[-2][0], blocks[-2][1]) + LABEL_GAP > blocks[-1][2]:
+            first, last = blocks[-2][0], blocks[-1][1]
+            blocks[-2:] = [[first, last, best_start(first, last)]]
+    boxes = []  # [left, right]
+    for first, last, at in blocks:
+        for j in range(first, last + 1):
+            boxes.append([at, at + need[j]])
+            at += need[j] + LABEL_GAP
+
+    def room(j):
+        low = boxes[j - 1][1] + LABEL_GAP if j > 0 else 0
+        high = boxes[j + 1][0] - LABEL_GAP if j < len(boxes) - 1 else width
+        return boxes[j][0] - low, high - boxes[j][1]
+
+    grown, order = True, list(range(len(boxes)))
+    while grown:
+        grown = False
+        for j in order:
+            if min(room(j)) >= 1:
+                boxes[j][0] -= 1
+                boxes[j][1] += 1
+                grown = True
+        order.reverse()
+
+    for c, (left, right) in zip(cells, boxes):
+        # It must stand over its own cell: its centre in the cell's middle half.
+        if not c["x"] + c["width"] / 4 <= (left + right) / 2 <= c["x"] + c["width"] * 3 / 4:
+            raise LayoutError(f"template {template['id']}: label {c['label']!r} centred at {(left + right) / 2}, "
+                              f"its cell spans {c['x']}..{c['x'] + c['width']}")
+    return [(left, right - left) for left, right in boxes]
 
 
 def check_fits(template):
@@ -391,12 +450,19 @@ def check_fits(template):
             raise LayoutError(f"template {template['id']}: a row at y {r['cell_y']} is cut off")
         if r["header_y"] + HEADER_HEIGHT > r["cell_y"]:
             raise LayoutError(f"template {template['id']}: header at y {r['header_y']} overlaps its cells")
-    ids = [c["id"] for r in template["rows"] for c in r["cells"]] + [r["header_id"] for r in template["rows"]]
+    ids = [c["id"] for r in template["rows"] for c in r["cells"]] + list(label_ids(template))
     ids = [i for i in ids if i != STATIC_ID]
     if len(ids) != len(set(ids)):
         raise LayoutError(f"template {template['id']}: duplicate control ids")
     if font not in FONTS:
         raise LayoutError(f"template {template['id']}: no character widths for {font}")
+
+
+def label_ids(template):
+    """The labels' control ids, in the order of the rows and cells."""
+    count = sum(len(r["cells"]) for r in template["rows"])
+    first = template["label_ids"]
+    return [STATIC_ID] * count if first is None else range(first, first + count)
 
 
 def rc_string(text):
@@ -406,21 +472,17 @@ def rc_string(text):
 def render(template):
     place_cells(template)
     check_fits(template)
-    font = template["font"]
     width, height = template["size"]
     out = [f"{template['id']} DIALOGEX 0, 0, {width}, {height}",
            f"STYLE {template['style']}"]
     if template["exstyle"]:
         out.append(f"EXSTYLE {template['exstyle']}")
-    out += [f"CAPTION {rc_string(template['title'])}", f'FONT 10, "{font}"', "BEGIN"]
+    out += [f"CAPTION {rc_string(template['title'])}", f'FONT 10, "{template["font"]}"', "BEGIN"]
+    ids = iter(label_ids(template))
     for r in template["rows"]:
-        text, text_width = header_text(template, r)
-        x = r["x"] + HEADER_INDENT
-        header_width = width - RIGHT_ROOM - x
-        if to_px(font, header_width) < text_width:
-            raise LayoutError(f"template {template['id']}: header line {text.strip()!r} is cut off")
-        out.append(f"    LTEXT {rc_string(text)}, {r['header_id']}, {x}, {r['header_y']}, {header_width}, "
-                   f"{HEADER_HEIGHT}, SS_NOPREFIX")
+        for c, (x, label_width) in zip(r["cells"], place_labels(template, r)):
+            out.append(f"    CTEXT {rc_string(c['label'])}, {next(ids)}, {x}, {r['header_y']}, {label_width}, "
+                       f"{HEADER_HEIGHT}, SS_NOPREFIX")
         for c in r["cells"]:
             geometry = f"{c['x']}, {r['cell_y']}, {c['width']}, {CELL_HEIGHT}"
             if c["edit"]:

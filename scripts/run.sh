@@ -16,7 +16,10 @@
 # report, then watch the Sensor Port count GGA sentences. It exits 0 when
 # every step worked, 1 with the failed step otherwise.
 #
-# Everything it starts (Xvfb, simulators, socat, Wine) is stopped at the end.
+# Its Wine prefix is the harness's: Wine's own Tahoma and MS Sans Serif from
+# Debian's fonts-wine, and without a display an Xvfb screen of 1920 by 1080,
+# room for every view whole. Everything it starts (Xvfb, simulators, socat,
+# Wine) is stopped at the end.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 2
 source_dir=$PWD
@@ -165,19 +168,18 @@ begin_step() {
   step=$((step + 1))
   say "step $step: $*"
 }
-# Screenshot of the screen; with --docs also the named window cut out of it.
+# Screenshot of the screen; with --docs also the named window alone, whole
+# (the screen has room for the widest view), in docs/.
 shot() {
   local name=$1 window=${2:-} docs_name=${3:-} file
   file=$(e2e_screenshot "$step-$name")
   SHOTS+=("$file")
   say "  screenshot $file"
   if [ $docs -eq 1 ] && [ -n "$docs_name" ]; then
-    local l t r b
-    e2e_drive geometry "$window" >/dev/null
-    read -r _ l t r b _ <<<"${E2E_OUT[0]}"
+    file=$(e2e_screenshot_window "$step-$name-window" "$window") || e2e_die "cannot photograph \"$window\""
     mkdir -p "$source_dir/docs"
-    timeout 30 /usr/bin/convert "$file" -crop "$((r - l))x$((b - t))+$l+$t" +repage -colors 64 \
-      "PNG8:$source_dir/docs/$docs_name" || e2e_die "cannot write docs/$docs_name"
+    timeout 30 /usr/bin/convert "$file" -colors 64 "PNG8:$source_dir/docs/$docs_name" ||
+      e2e_die "cannot write docs/$docs_name"
     say "  picture docs/$docs_name"
   fi
 }

@@ -8,6 +8,9 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils xdotool imagemagick socat procps jq python3
+  # Wine's own Tahoma, MS Sans Serif and Marlett, which the client's windows
+  # are drawn in: a recommendation of wine that --no-install-recommends skips.
+  fonts-wine
 )
 
 missing=()

@@ -11,6 +11,8 @@ constexpr wchar_t kDriverQueryMessage[] = L"AsmDriverQuery";
 constexpr LONG kQueryMenu = 1;       // the target window's menu as JSON
 constexpr LONG kQueryIcon = 2;       // the icon of the target message box
 constexpr LONG kQueryMenuState = 3;  // check and grey state of menu item `item`
+constexpr LONG kQueryLayout = 4;     // the target dialog's text controls, measured with their fonts
+constexpr LONG kQueryDropDown = 5;   // drops combo box `item` of the target dialog down: items and rows shown
 
 struct DriverChannel {
   LONG query;

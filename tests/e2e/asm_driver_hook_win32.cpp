@@ -1,6 +1,6 @@
 // asm-driver-hook.dll: the part of asm-driver that runs inside the client.
-// Menus and icons belong to the process that made them and cannot be read
-// from another one (Wine refuses it outright), so the driver hooks the
+// Menus, icons and fonts belong to the process that made them and cannot be
+// read from another one (Wine refuses it outright), so the driver hooks the
 // client's GUI thread with this DLL and asks through a small shared block.
 //
 // The driver fills the block, posts the query message to a window of that
@@ -9,6 +9,7 @@
 // main loop or in any modal loop), so the answer sees the menu as it is.
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "tests/e2e/asm_driver_channel.h"
 
@@ -94,6 +95,85 @@ std::string IconName(HWND box) {
   return "\"other\"";
 }
 
+std::string RectJson(RECT rect) {
+  char text[64];
+  snprintf(text, sizeof text, "[%ld,%ld,%ld,%ld]", rect.left, rect.top, rect.right, rect.bottom);
+  return text;
+}
+
+// Measured here, inside the client, because a font handle means nothing in
+// another process: each child's text with the font the control itself uses.
+// "box" is the control's window, "area" where it can draw its text (the
+// client rectangle, an edit's formatting rectangle), both on the screen.
+std::string ControlJson(HWND control) {
+  wchar_t name[64] = {};
+  GetClassNameW(control, name, 64);
+  wchar_t text[1024] = {};
+  GetWindowTextW(control, text, 1024);
+  RECT box, area;
+  GetWindowRect(control, &box);
+  GetClientRect(control, &area);
+  if (lstrcmpiW(name, L"Edit") == 0) SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+  MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  HDC dc = GetDC(control);
+  HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SIZE extent{0, 0};
+  GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, previous);
+  ReleaseDC(control, dc);
+  return "{\"id\":" + std::to_string(GetDlgCtrlID(control)) + ",\"class\":" + Json(Utf8(name)) +
+         ",\"text\":" + Json(Utf8(text)) + ",\"visible\":" + (IsWindowVisible(control) ? "true" : "false") +
+         ",\"box\":" + RectJson(box) + ",\"area\":" + RectJson(area) + ",\"extent\":[" + std::to_string(extent.cx) +
+         "," + std::to_string(extent.cy) + "],\"face\":" + Json(Utf8(face)) +
+         ",\"fontHeight\":" + std::to_string(metrics.tmHeight) + "}";
+}
+
+BOOL CALLBACK AddControl(HWND child, LPARAM context) {
+  auto* list = reinterpret_cast<std::pair<HWND, std::string>*>(context);
+  if (GetParent(child) != list->first) return TRUE;
+  if (!list->second.empty()) list->second += ",";
+  list->second += ControlJson(child);
+  return TRUE;
+}
+
+std::string LayoutJson(HWND dialog) {
+  // Painted now, so that a screenshot taken after the answer shows the
+  // whole view; a freshly opened one may still have paints queued.
+  RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  RECT window;
+  GetWindowRect(dialog, &window);
+  std::pair<HWND, std::string> controls{dialog, ""};
+  EnumChildWindows(dialog, AddControl, reinterpret_cast<LPARAM>(&controls));
+  return "{\"dpi\":" + std::to_string(dpi) + ",\"screen\":[" + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "," +
+         std::to_string(GetSystemMetrics(SM_CYSCREEN)) + "],\"window\":" + RectJson(window) + ",\"controls\":[" +
+         controls.second + "]}";
+}
+
+// How many entries of a combo box its dropped list shows at once: the list
+// is dropped, measured and closed again.
+std::string DropDownJson(HWND dialog, UINT id) {
+  HWND combo = GetDlgItem(dialog, static_cast<int>(id));
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  if (!combo || !GetComboBoxInfo(combo, &info) || !info.hwndList) return "null";
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  RECT list;
+  GetClientRect(info.hwndList, &list);
+  const LRESULT itemHeight = SendMessageW(info.hwndList, LB_GETITEMHEIGHT, 0, 0);
+  const LRESULT items = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  const long shown = itemHeight > 0 ? (list.bottom - list.top) / static_cast<long>(itemHeight) : 0;
+  return "{\"items\":" + std::to_string(items) + ",\"shown\":" + std::to_string(shown) + "}";
+}
+
 void Answer(DriverChannel* channel) {
   std::string reply;
   if (channel->query == kQueryMenu) {
@@ -109,6 +189,10 @@ void Answer(DriverChannel* channel) {
       reply = (state & MF_CHECKED) ? "checked" : "unchecked";
       if (state & MF_GRAYED) reply += " grayed";
     }
+  } else if (channel->query == kQueryLayout) {
+    reply = LayoutJson(channel->target);
+  } else if (channel->query == kQueryDropDown) {
+    reply = DropDownJson(channel->target, channel->item);
   } else {
     reply = "null";
   }

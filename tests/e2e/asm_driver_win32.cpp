@@ -29,6 +29,14 @@
 //                                icon one of information, error, warning, question, none
 //   press CAPTION ok|cancel|yes|no   presses a message box button, waits for it to close
 //   dump WINDOW                  every child control as JSON: id, class, text, visible
+//   layout WINDOW                paints the window, then its child controls measured inside the
+//                                client, as JSON:
+//                                {"dpi","screen":[W,H],"window":[L,T,R,B],"controls":[{"id","class",
+//                                "text","visible","box","area","extent":[CX,CY],"face","fontHeight"}]};
+//                                box is the control's window, area where it draws its text, both in
+//                                screen pixels; extent is its text measured with its own font
+//   drop-down WINDOW ID          drops a combo box's list and closes it again: {"items":N,"shown":M},
+//                                M the entries the dropped list has room for
 //   hover X Y                    moves the mouse over the main window's client point; "ok"
 //   click-at X Y                 clicks the main window's client point (posted); "ok"
 //   close WINDOW                 posts WM_CLOSE; "ok"
@@ -497,6 +505,18 @@ std::string Run(const Args& a) {
     Need(a, 1, "dump WINDOW");
     return DumpJson(WaitFor(a[1]));
   }
+  if (verb == "layout") {
+    Need(a, 1, "layout WINDOW");
+    return AskClient(WaitFor(a[1]), kQueryLayout);
+  }
+  if (verb == "drop-down") {
+    Need(a, 2, "drop-down WINDOW ID");
+    HWND dialog = WaitFor(a[1]);
+    Control(dialog, a[2]);
+    std::string reply = AskClient(dialog, kQueryDropDown, static_cast<UINT>(atoi(a[2].c_str())));
+    if (reply == "null") Fail("control " + a[2] + " is not a combo box with a list");
+    return reply;
+  }
   if (verb == "hover") {
     Need(a, 2, "hover X Y");
     SendOrFail(WaitFor("main"), WM_MOUSEMOVE, 0, Point(a[1], a[2]));
@@ -606,6 +626,9 @@ std::string Run(const Args& a) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // Pixels as the client sees them: the client is DPI aware, and an unaware
+  // driver would be handed coordinates scaled to 96 DPI on a scaled display.
+  SetProcessDPIAware();
   std::vector<Args> script(1);
   for (int i = 1; i < argc; ++i) {
     std::string word = Utf8(argv[i]);

@@ -41,6 +41,12 @@
 #                             print client coordinates
 #   e2e_screenshot NAME       screenshot of the screen to E2E_SHOTS/<test>-NAME.png;
 #                             prints the path
+#   e2e_screenshot_window NAME WINDOW    the same, cut to the window
+#   e2e_view_titles           prints "template<TAB>title" for every view template
+#                             of res/view_dialogs.rc
+#   e2e_dpi N                 sets the prefix's screen resolution to N DPI (96
+#                             is Windows' 100 %, 144 its 150 %) for the programs
+#                             started from then on; e2e_begin resets it to 96
 #   e2e_pixel PNG X Y         prints "R G B" of one pixel (screen coordinates)
 #   e2e_count_colour PNG X Y W H R G B   prints how many pixels of the box
 #                             have exactly that colour
@@ -48,6 +54,7 @@
 #                             colour lies around client point (CX, CY);
 #                             e2e_no_mark_at the opposite
 #   e2e_nmea SENTENCE         prints the sentence with its "*hh" checksum
+#                             (tests/e2e/ais_pack.py packs whole AIS messages)
 #   e2e_connect MENU PORT BAUD [NAME]    connects a link through its settings
 #                             dialog; the report box's JSON lands in E2E_REPORT
 #   e2e_wait_for SECS CMD...  retries CMD every 0.2 s until it succeeds
@@ -65,6 +72,9 @@
 set -uo pipefail
 
 E2E_STEP_TIMEOUT=${E2E_STEP_TIMEOUT:-60}
+# Room for the widest view whole, also at 150 % (144 DPI), the scale of a
+# common 1920 by 1080 laptop screen, so that no screenshot cuts a view.
+E2E_SCREEN=1920x1080
 E2E_DEADLINE=${E2E_DEADLINE:-200}
 E2E_FAILURES=0
 E2E_PIDS=()
@@ -136,7 +146,7 @@ e2e_start_xvfb() {
   rm -f "$fifo"
   # -displayfd lets the server pick a free display itself, so tests of
   # several build folders can run side by side.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   E2E_PIDS+=($!)
   e2e_wait_for 20 test -s "$fifo" || e2e_die "Xvfb did not start"
   DISPLAY=:$(head -n 1 "$fifo")
@@ -169,13 +179,43 @@ e2e_prepare_prefix() {
     timeout 60 wine reg delete 'HKCU\Software\Wine\X11 Driver' /f >/dev/null 2>&1
     rm -f "$stamp"
   fi
-  # Debian's Wine does not find its own fonts unless they are in the prefix:
-  # without them dialogs use a substitute font and captions lose the glyphs
-  # of their buttons.
-  local font fonts=$WINEPREFIX/drive_c/windows/Fonts
-  for font in tahoma.ttf tahomabd.ttf marlett.ttf sserife.fon; do
-    [ -e "$fonts/$font" ] || ln -sf "/usr/share/wine/fonts/$font" "$fonts/$font"
+  e2e_link_fonts "$WINEPREFIX"
+  e2e_dpi 96
+}
+
+# The fonts the client's windows are drawn in, from Debian's fonts-wine:
+# Tahoma (the message views, and bold for captions), Marlett (the glyphs of
+# the caption buttons) and MS Sans Serif (the settings dialogs, the met/hydro
+# and tidal window views) in its 96 DPI and 120 DPI cuts, which Wine picks
+# by the screen's DPI. Debian's Wine does not find them unless they are in
+# the prefix; without them it draws in a substitute font, so a missing file
+# stops the run.
+E2E_FONT_DIR=/usr/share/wine/fonts
+E2E_FONTS=(tahoma.ttf tahomabd.ttf marlett.ttf sserife.fon sseriff.fon)
+e2e_link_fonts() {
+  local prefix=$1 font fonts=$1/drive_c/windows/Fonts
+  for font in "${E2E_FONTS[@]}"; do
+    [ -f "$E2E_FONT_DIR/$font" ] ||
+      e2e_die "no $E2E_FONT_DIR/$font: install Debian's fonts-wine (scripts/setup.sh does)"
+    [ "$(readlink "$fonts/$font")" = "$E2E_FONT_DIR/$font" ] || ln -sfn "$E2E_FONT_DIR/$font" "$fonts/$font" ||
+      e2e_die "cannot link $font into $prefix"
   done
+}
+
+# Each program reads the resolution as it starts. Written only when it
+# changes, since a write costs a Wine start; the registry file on disk is
+# current only until this run writes, so the run remembers what it wrote.
+E2E_DPI=
+e2e_dpi() {
+  if [ -z "$E2E_DPI" ]; then
+    E2E_DPI=$(sed -n '/^\[Control Panel\\\\Desktop\]/,/^\[/s/^"LogPixels"=dword:\([0-9a-f]*\)/\1/p' \
+      "$WINEPREFIX/user.reg" 2>/dev/null)
+    E2E_DPI=$((16#${E2E_DPI:-60})) # 96 when a new prefix has no value
+  fi
+  [ "$E2E_DPI" -eq "$1" ] && return 0
+  timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
+    e2e_die "cannot set the resolution to $1 DPI"
+  E2E_DPI=$1
 }
 
 e2e_begin() {
@@ -360,6 +400,28 @@ e2e_screenshot() {
   local file=$E2E_SHOTS/$E2E_NAME-$1.png
   timeout 30 /usr/bin/import -display "$DISPLAY" -window root "$file" || e2e_die "screenshot failed"
   echo "$file"
+}
+
+e2e_screenshot_window() {
+  local file l t r b
+  file=$(e2e_screenshot "$1") || exit 1
+  e2e_drive geometry "$2" >/dev/null
+  read -r _ l t r b _ <<<"${E2E_OUT[0]}"
+  timeout 30 /usr/bin/convert "$file" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$file" ||
+    e2e_die "cannot cut the screenshot to \"$2\""
+  echo "$file"
+}
+
+e2e_view_titles() {
+  python3 - "$E2E_SOURCE/res/view_dialogs.rc" <<'EOF'
+import re, sys
+current = None
+for line in open(sys.argv[1]):
+    m = re.match(r"(\d+) DIALOGEX", line)
+    if m: current = m.group(1)
+    m = re.match(r'CAPTION "(.*)"$', line.strip())
+    if m and current: print(current + "\t" + m.group(1).replace('""', '"'))
+EOF
 }
 
 e2e_pixel() {

@@ -19,6 +19,12 @@ done
 e2e_eq "empty name field" "" "${E2E_OUT[3]}"
 e2e_eq "empty baud field" "" "${E2E_OUT[4]}"
 
+# Dropped down, the list shows every port at once (Common Controls 6 sizes
+# it to its entries; the template's height has room for one or two).
+e2e_drive drop-down "$dialog" 2089
+e2e_check "the dropped list shows all $(jq .items <<<"${E2E_OUT[0]}") ports: ${E2E_OUT[0]}" \
+  jq -e '.items >= 3 and .shown >= .items' <<<"${E2E_OUT[0]}" >/dev/null
+
 # Accept with no port picked: the open fails and the report names no port.
 e2e_drive set-text "$dialog" 2071 name -- set-text "$dialog" 2092 4800 -- click "$dialog" 2091 -- msgbox "$report"
 box=${E2E_OUT[3]}

@@ -21,33 +21,13 @@ WORK=$E2E_HOME/views
 rm -rf "$WORK"
 mkdir -p "$WORK"
 
-# The dialog fonts: Debian's Wine does not find its own Tahoma and MS Sans
-# Serif unless they are in the prefix, and would lay the views out in a
-# substitute font.
-fonts_dir=$WINEPREFIX/drive_c/windows/Fonts
-for font in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/sserife.fon; do
-  [ -e "$fonts_dir/${font##*/}" ] || ln -s "$font" "$fonts_dir/" 2>/dev/null
-done
-
 # Extra sentences the corpus lacks, packed from stated fields.
-python3 - "$WORK/extra.nmea" <<'EOF'
-import functools, sys
-
-def frame(body):
-    return "%s*%02X" % (body, functools.reduce(lambda a, c: a ^ ord(c), body[1:], 0))
-
-def armour(bits):
-    fill = -len(bits) % 6
-    bits += "0" * fill
-    chars = "".join(chr(v + 48 if v < 40 else v + 56) for v in (int(bits[i:i + 6], 2) for i in range(0, len(bits), 6)))
-    return chars, fill
-
-def fields(*pairs):
-    return "".join(format(value & ((1 << width) - 1), "0%db" % width) for width, value in pairs)
+PYTHONPATH=$(dirname "$0") python3 - "$WORK/extra.nmea" <<'EOF'
+import sys
+from ais_pack import fields, frame, sentences
 
 def vdo(bits):
-    payload, fill = armour(bits)
-    return frame("!AIVDO,1,1,,A,%s,%d" % (payload, fill))
+    return sentences(bits)[0]
 
 # Met/hydro report of the own station (MMSI 0) as packed at 14:07 on day 23:
 # every observation not available.
@@ -97,16 +77,7 @@ CLICK_Y=$(((E2E_PLOT_T + E2E_PLOT_B) / 2))
 
 # Template titles from the resource script.
 declare -A TITLE
-while IFS=$'\t' read -r id title; do TITLE[$id]=$title; done < <(python3 - "$RC" <<'EOF'
-import re, sys
-current = None
-for line in open(sys.argv[1]):
-    m = re.match(r"(\d+) DIALOGEX", line)
-    if m: current = m.group(1)
-    m = re.match(r'CAPTION "(.*)"$', line.strip())
-    if m and current: print(current + "\t" + m.group(1).replace('""', '"'))
-EOF
-)
+while IFS=$'\t' read -r id title; do TITLE[$id]=$title; done < <(e2e_view_titles)
 [ ${#TITLE[@]} -eq 15 ] || e2e_die "expected 15 view templates in $RC, found ${#TITLE[@]}"
 
 # The check of one batch: the expected records, and the driver's lines for
@@ -203,22 +174,12 @@ view_closed() {
   [ "${E2E_OUT[0]}" = no ]
 }
 
-# Screenshot of an open view, cropped to its window.
-photograph_view() {
-  local template=$1 shot l t r b
-  e2e_drive geometry "${TITLE[$template]}" >/dev/null
-  read -r _ l t r b _ <<<"${E2E_OUT[0]}"
-  shot=$(e2e_screenshot "view-$template")
-  /usr/bin/convert "$shot" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$shot"
-  e2e_log "screenshot $shot"
-}
-
 # Opens the view of one record alone: photographed, then closed with Escape
 # (the first ABK view) or the close box. Adds its four driver lines.
 open_first_view() {
   local x=$1 template=$2 title=${TITLE[$2]}
   e2e_drive click-at "$x" "$CLICK_Y" -- wait-window "$title" >/dev/null
-  photograph_view "$template"
+  e2e_log "screenshot $(e2e_screenshot_window "view-$template" "$title")"
   if [ -z "$escape_done" ] && [ "$template" = 1432 ]; then
     escape_done=1
     e2e_drive dump "$title" >/dev/null
