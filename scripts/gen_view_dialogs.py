@@ -469,6 +469,27 @@ def rc_string(text):
     return '"' + text.replace('"', '""') + '"'
 
 
+def to_px(units, base):
+    """Dialog units to pixels as the dialog manager maps them (MulDiv by the
+    base unit over 4, rounded half up)."""
+    return (2 * units * base + 4) // 8
+
+
+def drawn_width(font, cells, k):
+    """A cell's width as drawn: one unit less where it touches the next cell
+    of its row and the two would share a pixel of their sunken edges at a
+    resolution the font tables know. The dialog manager maps each control's
+    edge and width to pixels on their own, so touching units can overlap."""
+    c = cells[k]
+    if k + 1 == len(cells) or cells[k + 1]["x"] != c["x"] + c["width"]:
+        return c["width"]
+    for scale in FONTS[font].values():
+        base = scale["base"][0]
+        if to_px(c["x"], base) + to_px(c["width"], base) > to_px(c["x"] + c["width"], base):
+            return c["width"] - 1
+    return c["width"]
+
+
 def render(template):
     place_cells(template)
     check_fits(template)
@@ -483,8 +504,8 @@ def render(template):
         for c, (x, label_width) in zip(r["cells"], place_labels(template, r)):
             out.append(f"    CTEXT {rc_string(c['label'])}, {next(ids)}, {x}, {r['header_y']}, {label_width}, "
                        f"{HEADER_HEIGHT}, SS_NOPREFIX")
-        for c in r["cells"]:
-            geometry = f"{c['x']}, {r['cell_y']}, {c['width']}, {CELL_HEIGHT}"
+        for k, c in enumerate(r["cells"]):
+            geometry = f"{c['x']}, {r['cell_y']}, {drawn_width(template['font'], r['cells'], k)}, {CELL_HEIGHT}"
             if c["edit"]:
                 # Not a tab stop: the view keeps the focus itself rather than
                 # handing it to the first box, which would show its text selected.

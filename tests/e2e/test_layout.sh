@@ -134,12 +134,11 @@ for path in sys.argv[2:]:
                 if dx > 0 and dy > 0:
                     fail("%s: %s and %s draw text over each other (%dx%d px)" % (where, name(a), name(b), dx, dy))
                     continue
-                # Cells that touch in dialog units can share a pixel of their
-                # sunken edges: the dialog manager rounds each control's left
-                # edge and width on their own. Shown, as it is not text.
+                # Touching cells must not share a pixel of their sunken edges
+                # either: the generator narrows a cell where rounding would.
                 dx, dy = overlap(a["box"], b["box"])
                 if dx > 0 and dy > 0:
-                    print("note: %s: the edges of %s and %s overlap by %d px" % (where, name(a), name(b), dx))
+                    fail("%s: the edges of %s and %s overlap by %d px" % (where, name(a), name(b), dx))
 print("measured %d views" % sum(1 for path in sys.argv[2:] for line in open(path)))
 sys.exit(1 if failures else 0)
 EOF
