@@ -35,6 +35,8 @@ class MessageBuilder {
     ArmourBits(bytes_, bits_, text, &fill);
     return text;
   }
+  // Bits of the last character that are fill, 0 to 5.
+  int FillBits() const { return (6 - bits_ % 6) % 6; }
 
  private:
   void PutBit(uint32_t bit) {
@@ -69,6 +71,9 @@ inline DecodedMessage Decode(const FragmentSet& set) {
   return record;
 }
 
+// The message as one fragment, its fill bits given as a sentence gives them.
 inline DecodedMessage DecodeOne(const MessageBuilder& message) {
-  return Decode(MakeFragments({message.Armoured()}));
+  FragmentSet set = MakeFragments({message.Armoured()});
+  set.blocks[1].fillBitsChar = static_cast<char>('0' + message.FillBits());
+  return Decode(set);
 }
