@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -510,6 +511,38 @@ TEST(GenericView, LongestValuesFitTheirRows) {
     const std::string value = ValueOf(record, c.label);
     EXPECT_EQ(value.size(), c.length) << c.label;
     EXPECT_LT(value.size(), static_cast<size_t>(kGenericValueText)) << c.label;
+  }
+}
+
+// Whatever a serial line delivers: every message id, random bits of any
+// length and any fill. Each value ends within its row and is whole UTF-8
+// (the degree sign's two bytes never cut apart).
+TEST(GenericView, RandomMessagesGiveWholeRows) {
+  std::mt19937 random(1371);
+  static GenericRow rows[kMaxGenericRows];
+  for (int round = 0; round < 4000; ++round) {
+    std::string text(1, ArmourCharacter(static_cast<uint8_t>(round % 64)));
+    const size_t length = random() % kPayloadTextChars;
+    while (text.size() < length) text += ArmourCharacter(static_cast<uint8_t>(random() % 64));
+    const DecodedMessage record = Recorded({text}, static_cast<int>(random() % 6));
+    const int count = FillGenericRows(record, rows);
+    ASSERT_LE(count, kMaxGenericRows);
+    for (int i = 0; i < count; ++i) {
+      const char* value = rows[i].value;
+      const size_t size = strnlen(value, sizeof rows[i].value);
+      ASSERT_LT(size, sizeof rows[i].value) << rows[i].label;
+      for (size_t k = 0; k < size; ++k) {
+        const auto byte = static_cast<unsigned char>(value[k]);
+        if (byte < 0x80) continue;
+        // Only the degree sign leaves ASCII: C2 B0.
+        ASSERT_TRUE(byte == 0xC2 && k + 1 < size && static_cast<unsigned char>(value[k + 1]) == 0xB0)
+            << rows[i].label << ": " << value;
+        ++k;
+      }
+    }
+    char title[96];
+    FormatGenericTitle(record, title, sizeof title);
+    EXPECT_EQ(std::string(title).rfind(" Message ", 0), 0u) << title;
   }
 }
 
