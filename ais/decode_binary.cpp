@@ -95,7 +95,5 @@ void DecodeMultipleSlotBinary(const uint8_t* p, DecodedMessage* r) {
   const int data = ReadSlotBinaryHeader(p, r);
   const int state = r->payloadBits - 20 > data ? r->payloadBits - 20 : data;
   SetBinaryData(data, state, r);
-  Field(&r->commStateFlag, p, state, 1);
-  Field(&r->syncState, p, state + 1, 2);
-  ReadCommState(p, state + 3, r->commStateFlag == 1, r);
+  ReadSelectedCommState(p, state, r);
 }

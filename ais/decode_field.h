@@ -33,6 +33,14 @@ inline void ReadCommState(const uint8_t* p, int start, bool itdma, DecodedMessag
     Field(&r->subMessage,       p, start + 3,  14);
   }
 }
+
+// A communication state behind its selector flag at bit `start`: the flag,
+// the sync state, then the form the flag names.
+inline void ReadSelectedCommState(const uint8_t* p, int start, DecodedMessage* r) {
+  Field(&r->commStateFlag,      p, start,       1);
+  Field(&r->syncState,          p, start + 1,   2);
+  ReadCommState(p, start + 3, r->commStateFlag == 1, r);
+}
 // clang-format on
 
 // Binary data from message bit `start` up to bit `end` (the end of the

@@ -6,6 +6,22 @@
 #include "ais/decode_field.h"
 
 // clang-format off
+namespace {
+
+// Bits 38-138, the same in both class B reports.
+void ReadClassBMotion(const uint8_t* p, DecodedMessage* r) {
+  Field(&r->regional8,        p,  38,  8);
+  Field(&r->sog,              p,  46, 10);
+  Field(&r->positionAccuracy, p,  56,  1);
+  Field(&r->longitude,        p,  57, 28);
+  Field(&r->latitude,         p,  85, 27);
+  Field(&r->cog,              p, 112, 12);
+  Field(&r->trueHeading,      p, 124,  9);
+  Field(&r->timeStamp,        p, 133,  6);
+}
+
+}  // namespace
+
 void DecodePositionReport(const uint8_t* p, DecodedMessage* r) {
   ReadMessageHeader(p, r);  // bits 0-37
   Field(&r->navStatus,        p,  38,  4);
@@ -26,14 +42,7 @@ void DecodePositionReport(const uint8_t* p, DecodedMessage* r) {
 
 void DecodeClassBPosition(const uint8_t* p, DecodedMessage* r) {
   ReadMessageHeader(p, r);  // bits 0-37
-  Field(&r->regional8,        p,  38,  8);
-  Field(&r->sog,              p,  46, 10);
-  Field(&r->positionAccuracy, p,  56,  1);
-  Field(&r->longitude,        p,  57, 28);
-  Field(&r->latitude,         p,  85, 27);
-  Field(&r->cog,              p, 112, 12);
-  Field(&r->trueHeading,      p, 124,  9);
-  Field(&r->timeStamp,        p, 133,  6);
+  ReadClassBMotion(p, r);   // bits 38-138
   Field(&r->regional2,        p, 139,  2);
   Field(&r->unitFlag,         p, 141,  1);
   Field(&r->displayFlag,      p, 142,  1);
@@ -42,9 +51,7 @@ void DecodeClassBPosition(const uint8_t* p, DecodedMessage* r) {
   Field(&r->msg22Flag,        p, 145,  1);
   Field(&r->modeFlag,         p, 146,  1);
   Field(&r->raimFlag,         p, 147,  1);
-  Field(&r->commStateFlag,    p, 148,  1);
-  Field(&r->syncState,        p, 149,  2);
-  ReadCommState(p, 151, r->commStateFlag == 1, r);
+  ReadSelectedCommState(p, 148, r);         // 148-167
 }
 
 void DecodeSarAircraftPosition(const uint8_t* p, DecodedMessage* r) {
@@ -60,21 +67,12 @@ void DecodeSarAircraftPosition(const uint8_t* p, DecodedMessage* r) {
   Field(&r->dte,              p, 142,  1);  // 143-145 spare
   Field(&r->assignedFlag,     p, 146,  1);
   Field(&r->raimFlag,         p, 147,  1);
-  Field(&r->commStateFlag,    p, 148,  1);
-  Field(&r->syncState,        p, 149,  2);
-  ReadCommState(p, 151, r->commStateFlag == 1, r);
+  ReadSelectedCommState(p, 148, r);         // 148-167
 }
 
 void DecodeExtendedClassBPosition(const uint8_t* p, DecodedMessage* r) {
   ReadMessageHeader(p, r);  // bits 0-37
-  Field(&r->regional8,        p,  38,  8);
-  Field(&r->sog,              p,  46, 10);
-  Field(&r->positionAccuracy, p,  56,  1);
-  Field(&r->longitude,        p,  57, 28);
-  Field(&r->latitude,         p,  85, 27);
-  Field(&r->cog,              p, 112, 12);
-  Field(&r->trueHeading,      p, 124,  9);
-  Field(&r->timeStamp,        p, 133,  6);
+  ReadClassBMotion(p, r);   // bits 38-138
   Field(&r->regional4,        p, 139,  4);
   Text(r->name,               p, 143, 20);  // 20 characters
   Field(&r->shipType,         p, 263,  8);
