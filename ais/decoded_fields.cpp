@@ -26,7 +26,6 @@ constexpr uint32_t kHeading = Ids({1, 2, 3, 18, 19});
 constexpr uint32_t kPosition = Ids({1, 2, 3, 4, 9, 11, 18, 19, 21, 27});
 constexpr uint32_t kSotdma = Ids({1, 2, 4, 9, 11, 18, 26});
 constexpr uint32_t kItdma = Ids({3, 9, 18, 26});
-constexpr uint32_t kBinaryData = Ids({6, 8, 17, 25, 26});
 constexpr uint32_t kSlotBinary = Ids({25, 26});
 constexpr uint32_t kRegion = Ids({22, 23});
 
@@ -125,8 +124,6 @@ const DecodedField kDecodedFields[] = {
     ASM_FIELD(increment4, kU16, Ids({20})),
     ASM_FIELD(channelA, kU16, Ids({22})),
     ASM_FIELD(channelB, kU16, Ids({22})),
-    ASM_FIELD(dataStart, kU16, kBinaryData),
-    ASM_FIELD(dataBits, kU16, kBinaryData),
     ASM_FIELD(altitudeSensor, kU8, Ids({9})),
     ASM_FIELD(regional4, kU8, Ids({19})),
     ASM_FIELD(positionLatency, kU8, Ids({27})),

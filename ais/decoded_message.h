@@ -100,9 +100,6 @@ struct DecodedMessage {
   uint16_t increment4;
   uint16_t channelA;
   uint16_t channelB;
-  // Where the binary data lies in payload: first message bit and bit count.
-  uint16_t dataStart;
-  uint16_t dataBits;
   uint8_t altitudeSensor;
   uint8_t regional4;
   uint8_t positionLatency;
@@ -139,6 +136,11 @@ struct DecodedMessage {
   // Bits of the message: the joined bits less the last fragment's fill bits.
   // Decoders of types whose last field runs to the end of the message use it.
   uint16_t payloadBits;
+  // Where the binary data of types 6, 8, 17, 25 and 26 lies in payload:
+  // first message bit and bit count (after the application identifier when
+  // there is one); for the views.
+  uint16_t dataStart;
+  uint16_t dataBits;
   // Safety related text of types 12 and 14: as many characters as the
   // message carries (at most 161), "@" kept, zero after them. Kept behind
   // the payload, out of the field table, until the tools that print the

@@ -84,10 +84,19 @@ def radio19(f):
 def radio20(f):
     return f["commStateFlag"] << 19 | radio19(f)
 
+# The binary data of the message's own table, as "bits:hex", from the bytes
+# asm-decode joined: from the application identifier's end, or from the
+# header's when there is none, to the end of the message (to its closing
+# communication state in a message 26). "_bits" is the message's length.
 def data_hex(f):
-    # The binary data where the record says it lies, as "bits:hex".
     payload = bytes.fromhex(f["payload"]) + bytes(200)
-    start, bits = f["dataStart"], f["dataBits"]
+    kind = f["messageId"]
+    if kind in (25, 26):
+        start = 40 + 32 * f["addressedFlag"] + 16 * f["structuredFlag"]
+    else:
+        start = {6: 88, 8: 56, 17: 80}[kind]
+    end = f["_bits"] - (20 if kind == 26 else 0)
+    bits = max(end - start, 0)
     value = int.from_bytes(payload, "big") >> (len(payload) * 8 - start - bits) & ((1 << bits) - 1)
     padded = value << (-bits % 8)
     return "%d:%s" % (bits, padded.to_bytes((bits + 7) // 8, "big").hex() if bits else "")
@@ -180,44 +189,67 @@ for fields in compared.values():
     fields.update(header)
 
 # Where the two differ, and why. A known difference names the message types,
-# the gpsdecode key, and when it applies (None: always), given gpsdecode's
-# and asm-decode's fields and the fill bits of the message's last sentence.
+# the gpsdecode key, when it applies (None: always) and, where the reason
+# can be checked, how gpsdecode's value follows from asm-decode's; each is
+# given gpsdecode's fields, asm-decode's and the fill bits of the message's
+# last sentence (and the value for the check).
 def addressed(g, f, fill):
     return g.get("addressed") is True
 
+def bits_of(text):
+    count, digits = text.split(":")
+    return int(count), int(digits or "0", 16) >> (-int(count) % 8)
+
+def two_bits_early_data(g, f, value):
+    # gpsdecode's data begins with the two spare bits, then asm-decode's.
+    theirs, mine = bits_of(value), bits_of(data_hex(f))
+    return theirs[0] == mine[0] + 2 and theirs[1] & ((1 << mine[0]) - 1) == mine[1]
+
+def two_bits_early_app_id(g, f, value):
+    if not f["structuredFlag"]:
+        return value == 0
+    count, data = bits_of(g["data"])
+    return (value << 2 | data >> (count - 2)) & 0xFFFF == f["dacFi"]
+
+def radio_before_fill(g, f, fill, value):
+    return value == (radio20(f) if f["messageId"] == 18 else radio19(f)) >> fill
+
 known = [
-    (range(1, 28), "*_text", None,
+    (range(1, 28), "*_text", None, None,
      "gpsdecode adds an English text to coded values; asm-decode prints the code (the generic view names it)"),
-    ((6, 8), "application fields", None,
+    ((6, 8), "application fields", None, None,
      "gpsdecode decodes the data of the applications it knows (DAC 1 FI 31 and others) into fields of its own; "
      "asm-decode gives the data raw (views decode their applications)"),
-    ((9,), "regional", None,
+    ((9,), "regional", None, lambda g, f, fill, value: value >> 7 == f["altitudeSensor"],
      "gpsdecode prints bits 134-141 as one 8-bit regional field; asm-decode reads bit 134 as the altitude "
-     "sensor and leaves the seven spare bits after it in the payload; compared: the top bit"),
-    ((24,), "model", None,
+     "sensor and leaves the seven spare bits after it in the payload; checked: the top bit"),
+    ((24,), "model", None, None,
      "gpsdecode also splits the vendor ID into a model and a serial number; asm-decode keeps its 7 characters"),
-    ((24,), "serial", None, "as model"),
-    ((25, 26), "app_id", addressed,
+    ((24,), "serial", None, None, "as model"),
+    ((25, 26), "app_id", addressed, lambda g, f, fill, value: two_bits_early_app_id(g, f, value),
      "addressed: gpsdecode reads the application identifier and data straight after the destination; the two "
-     "spare bits the message table puts there come first in asm-decode, so both read 2 bits later"),
-    ((25, 26), "data", addressed, "as app_id"),
-    ((26,), "radio", None,
+     "spare bits the message table puts there come first in asm-decode, so both read 2 bits later; checked: "
+     "shifted by those two bits"),
+    ((25, 26), "data", addressed, lambda g, f, fill, value: two_bits_early_data(g, f, value), "as app_id"),
+    ((26,), "radio", None, lambda g, f, fill, value: value == 0,
      "gpsdecode prints 0 for the communication state of every message 26; asm-decode reads the last 20 bits"),
-    ((1, 2, 3, 4, 11, 18), "radio", lambda g, f, fill: fill > 0,
+    ((1, 2, 3, 4, 11, 18), "radio", lambda g, f, fill: fill > 0, radio_before_fill,
      "a report cut short, its last character partly fill bits that are not zero: asm-decode reads its fixed "
-     "layout over the whole characters, fill bits included; gpsdecode only the bits before them"),
-    ((12, 14), "text", lambda g, f, fill: "text" not in f,
+     "layout over the whole characters, fill bits included; gpsdecode only the bits before them; checked: "
+     "shifted by the fill bits"),
+    ((12, 14), "text", lambda g, f, fill: "text" not in f, None,
      "asm-decode does not print the safety text yet: its lines have room for texts of at most 32 characters"),
 ]
 
 def explained(message_type, key, g, f, fill):
-    for types, name, when, reason in known:
+    for entry in known:
+        types, name, when = entry[:3]
         if message_type not in types:
             continue
         if name == key or (name == "*_text" and key.endswith("_text")) or (
                 name == "application fields" and key not in compared[message_type]):
             if when is None or when(g, f, fill):
-                return reason
+                return entry
     return None
 
 # Binary data as "bits:hex": the bits that pad the last byte are zero in
@@ -225,12 +257,7 @@ def explained(message_type, key, g, f, fill):
 def same(key, theirs, mine):
     if key != "data" or not isinstance(theirs, str) or ":" not in theirs:
         return theirs == mine
-    (bits, a), (other, b) = theirs.split(":"), mine.split(":")
-    if bits != other:
-        return False
-    width = int(bits)
-    top = lambda h: int(h or "0", 16) >> (len(h) * 4 - width) if width else 0
-    return top(a) == top(b)
+    return bits_of(theirs) == bits_of(mine)
 
 skip = {"class", "device", "scaled"}
 stats = defaultdict(lambda: {"messages": 0, "compared": 0, "agreed": 0, "known": defaultdict(int), "failed": 0})
@@ -249,19 +276,18 @@ for path in inputs:
         if "messageId" not in f:
             unprinted[message_type] += 1
             continue
+        f["_bits"] = sum(6 * len(sentence.split(",")[5]) for sentence in sentences) - fill
         s = stats[message_type]
         s["messages"] += 1
         for key, value in g.items():
             if key in skip:
                 continue
-            if key == "regional" and message_type == 9:
+            entry = explained(message_type, key, g, f, fill)
+            if entry:
                 s["known"][key] += 1
-                if value >> 7 != f["altitudeSensor"]:
-                    failures.append((path, sentences[0], key, value, f["altitudeSensor"]))
-                continue
-            reason = explained(message_type, key, g, f, fill)
-            if reason:
-                s["known"][key] += 1
+                check = entry[3]
+                if check and not check(g, f, fill, value):
+                    failures.append((path, sentences[0], key, value, "not as the known difference explains"))
                 continue
             mapping = compared.get(message_type, {}).get(key)
             if mapping is None:
@@ -285,7 +311,7 @@ if unprinted:
     print("not compared, asm-decode prints no fields for them: " +
           ", ".join("type %d (%d)" % item for item in sorted(unprinted.items())))
 print("known differences:")
-for types, name, _, reason in known:
+for types, name, _, _, reason in known:
     which = "all types" if len(types) == 27 else "type " + ", ".join(map(str, types))
     print("  %s, %s: %s" % (which, name, reason))
 for path, first, key, theirs_value, mine in failures:
