@@ -13,9 +13,10 @@
 
 class MessageBuilder {
  public:
-  // Appends the low `width` bits of `value`, most significant first.
+  // Appends the low `width` bits of `value`, most significant first; a width
+  // above 32 puts zero bits in front, so Put(n, 0) is any run of zeros.
   MessageBuilder& Put(int width, uint32_t value) {
-    for (int i = width - 1; i >= 0; --i) PutBit((value >> i) & 1);
+    for (int i = width - 1; i >= 0; --i) PutBit(i < 32 ? (value >> i) & 1 : 0);
     return *this;
   }
   // Appends `count` six-bit text characters; "@" (0) past the end of `text`.
