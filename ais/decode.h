@@ -8,8 +8,8 @@
 #include "log/message_log.h"
 
 // Joins fragments 1 to n (at most 5) of `fragments` bit by bit into
-// record->payload and runs the decoder of the message id. The record must be
-// cleared by the caller.
+// record->payload and runs the decoder of the message id (every id from 1 to
+// 27). The record must be cleared by the caller.
 void DecodeMessage(const FragmentSet& fragments, DecodedMessage* record);
 
 void DecodePositionReport(const uint8_t* payload, DecodedMessage* record);
@@ -21,6 +21,20 @@ void DecodeStaticDataReport(const uint8_t* payload, DecodedMessage* record);
 void DecodeAddressedBinary(const uint8_t* payload, DecodedMessage* record);
 void DecodeBroadcastBinary(const uint8_t* payload, DecodedMessage* record);
 void DecodeAcknowledge(const uint8_t* payload, DecodedMessage* record);
+void DecodeSarAircraftPosition(const uint8_t* payload, DecodedMessage* record);
+void DecodeExtendedClassBPosition(const uint8_t* payload, DecodedMessage* record);
+void DecodeLongRangeBroadcast(const uint8_t* payload, DecodedMessage* record);
+void DecodeAddressedSafety(const uint8_t* payload, DecodedMessage* record);
+void DecodeBroadcastSafety(const uint8_t* payload, DecodedMessage* record);
+void DecodeSingleSlotBinary(const uint8_t* payload, DecodedMessage* record);
+void DecodeMultipleSlotBinary(const uint8_t* payload, DecodedMessage* record);
+void DecodeUtcInquiry(const uint8_t* payload, DecodedMessage* record);
+void DecodeInterrogation(const uint8_t* payload, DecodedMessage* record);
+void DecodeAssignedModeCommand(const uint8_t* payload, DecodedMessage* record);
+void DecodeDgnssBroadcast(const uint8_t* payload, DecodedMessage* record);
+void DecodeDataLinkManagement(const uint8_t* payload, DecodedMessage* record);
+void DecodeChannelManagement(const uint8_t* payload, DecodedMessage* record);
+void DecodeGroupAssignment(const uint8_t* payload, DecodedMessage* record);
 
 // Every field of DecodedMessage by name, in record order, with the messages
 // that carry it, for tools that print what a message decodes to.

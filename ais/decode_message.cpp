@@ -22,10 +22,25 @@ struct DecoderTable {
     byId[6] = DecodeAddressedBinary;
     byId[7] = DecodeAcknowledge;
     byId[8] = DecodeBroadcastBinary;
+    byId[9] = DecodeSarAircraftPosition;
+    byId[10] = DecodeUtcInquiry;
+    byId[11] = DecodeBaseStation;  // the UTC and date response reads like a base station report
+    byId[12] = DecodeAddressedSafety;
     byId[13] = DecodeAcknowledge;
+    byId[14] = DecodeBroadcastSafety;
+    byId[15] = DecodeInterrogation;
+    byId[16] = DecodeAssignedModeCommand;
+    byId[17] = DecodeDgnssBroadcast;
     byId[18] = DecodeClassBPosition;
+    byId[19] = DecodeExtendedClassBPosition;
+    byId[20] = DecodeDataLinkManagement;
     byId[21] = DecodeAtonReport;
+    byId[22] = DecodeChannelManagement;
+    byId[23] = DecodeGroupAssignment;
     byId[24] = DecodeStaticDataReport;
+    byId[25] = DecodeSingleSlotBinary;
+    byId[26] = DecodeMultipleSlotBinary;
+    byId[27] = DecodeLongRangeBroadcast;
   }
 };
 
@@ -88,6 +103,11 @@ void DecodeMessage(const FragmentSet& fragments, DecodedMessage* record) {
   for (int f = 1; f <= joined; ++f) bits = AppendFragmentBits(fragments.blocks[f].payloadText, payload, bits);
   record->payloadLength = static_cast<uint16_t>((bits + 7) / 8);
   if (bits == 0) return;  // nothing received: nothing to decode
+  // Only the last fragment may end in fill bits; texts and data that run to
+  // the end of the message stop before them.
+  const char fillChar = fragments.blocks[joined].fillBitsChar;
+  const int fill = fillChar >= '0' && fillChar <= '5' ? fillChar - '0' : 0;
+  record->payloadBits = static_cast<uint16_t>(bits > fill ? bits - fill : 0);
 
   const Decoder decoder = kDecoders.byId[payload[0] >> 2];
   if (decoder != nullptr) decoder(payload, record);

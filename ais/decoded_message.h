@@ -8,6 +8,8 @@
 constexpr int kPayloadAreaBytes = 180;
 constexpr int kMaxMessageBytes = 126;
 constexpr int kMaxMessageBits = 8 * kMaxMessageBytes;
+// The longest safety text: a type 14 of 1008 bits carries 161 characters.
+constexpr int kSafetyTextChars = 161;
 
 struct DecodedMessage {
   uint8_t ackType;
@@ -73,8 +75,56 @@ struct DecodedMessage {
   uint32_t imoNumber;
   uint32_t dimensions;
   uint32_t eta;
-  uint32_t longitude;
-  uint32_t latitude;
+  uint32_t longitude;  // 28 bits in 1/10 000 minute; 18 bits in 1/10 minute in types 17 and 27
+  uint32_t latitude;   // 27 bits in 1/10 000 minute; 17 bits in 1/10 minute in types 17 and 27
+  // The base station's commands and the rarer reports (types 9 to 27).
+  uint32_t destinationId2;  // second destination MMSI, 30 bits
+  uint32_t neLongitude;     // corners of a region, 18 and 17 bits in 1/10 minute
+  uint32_t neLatitude;
+  uint32_t swLongitude;
+  uint32_t swLatitude;
+  uint16_t altitude;  // SAR aircraft altitude in metres, 12 bits
+  uint16_t slotOffset11;
+  uint16_t slotOffset12;
+  uint16_t slotOffset21;
+  uint16_t offsetA;
+  uint16_t incrementA;
+  uint16_t offsetB;
+  uint16_t incrementB;
+  uint16_t offsetNumber1;
+  uint16_t increment1;
+  uint16_t offsetNumber2;
+  uint16_t increment2;
+  uint16_t offsetNumber3;
+  uint16_t increment3;
+  uint16_t offsetNumber4;
+  uint16_t increment4;
+  uint16_t channelA;
+  uint16_t channelB;
+  uint8_t altitudeSensor;
+  uint8_t regional4;
+  uint8_t positionLatency;
+  uint8_t addressedFlag;
+  uint8_t structuredFlag;
+  uint8_t requestedMessage11;  // interrogation: message 1.1, 1.2 of the first station, 2.1 of the second
+  uint8_t requestedMessage12;
+  uint8_t requestedMessage21;
+  uint8_t reservedSlots1;
+  uint8_t timeout1;
+  uint8_t reservedSlots2;
+  uint8_t timeout2;
+  uint8_t reservedSlots3;
+  uint8_t timeout3;
+  uint8_t reservedSlots4;
+  uint8_t timeout4;
+  uint8_t txRxMode;
+  uint8_t power;
+  uint8_t bandwidthA;
+  uint8_t bandwidthB;
+  uint8_t zoneSize;
+  uint8_t stationType;
+  uint8_t reportingInterval;
+  uint8_t quietTime;
   char callSign[8];
   char name[21];
   char nameExtension[15];
@@ -84,4 +134,17 @@ struct DecodedMessage {
   // Count of payload bytes the decode wrote (whole and partial); not shown by
   // any view, used by tools that print the joined bytes.
   uint16_t payloadLength;
+  // Bits of the message: the joined bits less the last fragment's fill bits.
+  // Decoders of types whose last field runs to the end of the message use it.
+  uint16_t payloadBits;
+  // Where the binary data of types 6, 8, 17, 25 and 26 lies in payload:
+  // first message bit and bit count (after the application identifier when
+  // there is one); for the views.
+  uint16_t dataStart;
+  uint16_t dataBits;
+  // Safety related text of types 12 and 14: as many characters as the
+  // message carries (at most 161), "@" kept, zero after them. Kept behind
+  // the payload, out of the field table, until the tools that print the
+  // table's texts take one this long.
+  char text[kSafetyTextChars + 1];
 };

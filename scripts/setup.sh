@@ -11,6 +11,8 @@ packages=(
   # Wine's own Tahoma, MS Sans Serif and Marlett, which the client's windows
   # are drawn in: a recommendation of wine that --no-install-recommends skips.
   fonts-wine
+  # gpsdecode, the independent decoder asm-decode is compared with.
+  gpsd-clients
 )
 
 missing=()

@@ -39,6 +39,7 @@ std::vector<Decoded> DecodeLog(const std::string& path) {
     FragmentSet& set = pending[fields[3] + fields[4]];
     if (number == 1) memset(&set, 0, sizeof set);
     set.blocks[number].fragmentCountChar = fields[1][0];
+    set.blocks[number].fillBitsChar = fields[6][0];
     strncpy(set.blocks[number].payloadText, fields[5].c_str(), kPayloadTextChars);
     if (number != count) continue;
     out.push_back({set.blocks[1].payloadText, count, Decode(set)});
@@ -83,6 +84,11 @@ double Lon(const DecodedMessage& r) {
 double Lat(const DecodedMessage& r) {
   return Minutes(r.latitude, 27) / 60;
 }
+// A raw two's-complement field of `width` bits as the signed value the
+// comments give for the 1/10 minute positions.
+int32_t Signed(uint32_t raw, int width) {
+  return static_cast<int32_t>(raw << (32 - width)) >> (32 - width);
+}
 constexpr double kDegrees = 1e-6;
 
 uint32_t Dimensions(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
@@ -111,9 +117,7 @@ std::string DataHex(const DecodedMessage& r, int start, int bits) {
 }
 
 bool HasDecoder(int id) {
-  for (int decoded : {1, 2, 3, 4, 5, 6, 7, 8, 13, 18, 21, 24})
-    if (id == decoded) return true;
-  return false;
+  return id >= 1 && id <= 27;
 }
 
 TEST_F(CorpusTest, EveryMessageDecodes) {
@@ -424,6 +428,8 @@ TEST_F(CorpusTest, BroadcastBinarySplitInsideTheData) {
   EXPECT_EQ(e.dacFi, 200 << 6 | 10);
   EXPECT_EQ(DataHex(e, 56, 368),
             "c32c70cf5d370c3064fa50198800b4987e9555557e083a544f082003b809ae511bfc75f0a7ff960808ccb6be7ed5");
+  EXPECT_EQ(e.dataStart, 56);
+  EXPECT_EQ(e.dataBits, 368);  // 414 bits less the two fill bits, less the header
 
   // Meteorological and hydrological reports, DAC 1 FI 31 and FI 11.
   const DecodedMessage& f = Find("8>jR06@0Gwli:QQUP3en?wvlFR06EuOwgwl?wnSwe7wvlOwwsAwwnSGmwvh0");
@@ -434,6 +440,250 @@ TEST_F(CorpusTest, BroadcastBinarySplitInsideTheData) {
   EXPECT_EQ(g.dacFi, 95);
   const DecodedMessage& h = Find("8>jR06@0Bk3:wOli;<`WPhh<1rqVBQf2V@Pdt0J82avIM2b<<Rv1t<ot=@1");
   EXPECT_EQ(h.dacFi, 75);
+}
+
+TEST_F(CorpusTest, SarAircraftPositionReports) {
+  // The comments give the positions raw, and as "radio status" the 19 bits
+  // of sync state and SOTDMA state: the second as they stand (time-out 2,
+  // sub message 624), the first read one bit early, from the selector on,
+  // so that it is half the value of the bits.
+  const DecodedMessage& a = Find("91b77=h3h00nHt0Q3r@@07000<0b");
+  EXPECT_EQ(a.messageId, 9);
+  EXPECT_EQ(a.userId, 111265591u);
+  EXPECT_EQ(a.altitude, 15);
+  EXPECT_EQ(a.sog, 0);
+  EXPECT_EQ(a.positionAccuracy, 0);
+  EXPECT_EQ(a.longitude, 7128960u);
+  EXPECT_EQ(a.latitude, 34667073u);
+  EXPECT_EQ(a.cog, 0);
+  EXPECT_EQ(a.timeStamp, 28);
+  EXPECT_EQ(a.dte, 0);
+  EXPECT_EQ(a.assignedFlag, 0);
+  EXPECT_EQ(a.raimFlag, 0);
+  EXPECT_EQ(a.commStateFlag, 0);
+  EXPECT_EQ((a.syncState << 17) | (a.slotTimeout << 14) | a.subMessage, 2 * 24597);
+
+  const DecodedMessage& b = Find("91b55wi;hbOS@OdQAC062Ch2089h");
+  EXPECT_EQ(b.userId, 111232511u);
+  EXPECT_EQ(b.altitude, 303);
+  EXPECT_EQ(b.sog, 42);
+  EXPECT_EQ(b.longitude, 0xFC683F6u);
+  EXPECT_EQ(b.latitude, 0x2145300u);
+  EXPECT_EQ(b.cog, 0x0609);
+  EXPECT_EQ(b.timeStamp, 15);
+  EXPECT_EQ(b.dte, 1);
+  EXPECT_EQ(b.commStateFlag, 0);
+  EXPECT_EQ((b.syncState << 17) | (b.slotTimeout << 14) | b.subMessage, 33392);
+}
+
+TEST_F(CorpusTest, UtcInquiryAndResponse) {
+  const DecodedMessage& a = Find(":5MlU41GMK6@");
+  EXPECT_EQ(a.messageId, 10);
+  EXPECT_EQ(a.userId, 366814480u);
+  EXPECT_EQ(a.destinationId, 366832740u);
+  EXPECT_EQ(Find(":6TMCD1GOS60").destinationId, 366972000u);
+
+  // Read exactly like a base station report.
+  const DecodedMessage& b = Find(";4R33:1uUK2F`q?mOt@@GoQ00000");
+  EXPECT_EQ(b.messageId, 11);
+  EXPECT_EQ(b.userId, 304137000u);
+  EXPECT_EQ(b.utcYear, 2009);
+  EXPECT_EQ(b.utcMonth, 5);
+  EXPECT_EQ(b.utcDay, 22);
+  EXPECT_EQ(b.utcHour, 2);
+  EXPECT_EQ(b.utcMinute, 22);
+  EXPECT_EQ(b.utcSecond, 40);
+  EXPECT_EQ(b.positionAccuracy, 1);
+  EXPECT_NEAR(Lon(b), -94.407683333, kDegrees);
+  EXPECT_NEAR(Lat(b), 28.409116667, kDegrees);
+  EXPECT_EQ(b.epfdType, 1);
+  EXPECT_EQ(b.spare, 0);
+  EXPECT_EQ(b.raimFlag, 0);
+  EXPECT_EQ(b.syncState, 0);
+  EXPECT_EQ(b.slotTimeout, 0);
+  EXPECT_EQ(b.subMessage, 0);
+}
+
+TEST_F(CorpusTest, SafetyTextsEndWithTheMessage) {
+  // Fill bits end several of these inside a character: the text stops at
+  // the last whole one.
+  const struct {
+    const char* first;
+    uint32_t user, destination;
+    int sequence, retransmit;
+    const char* text;
+  } addressed[] = {
+      {"<02:oP0kKcv0@<51C5PB5@?BDPD?P:?2?EB7PDB16693P381>>5<PikP", 2275200, 215724000, 0, 0,
+       "PLEASE REPORT TO JOBOURG TRAFFIC CHANNEL 13"},
+      {"<5?SIj1;GbD07??4", 351853000, 316123456, 0, 0, "GOOD"},
+      {"<5?SIj5Cp;NPD81>H0", 351853000, 351809000, 1, 0, "THANX"},
+      {"<42Lati0W:Ov=C7P6B?=Pjoihhjhqq0", 271002099, 271002111, 0, 1, "MSG FROM 271002099"},
+      {"<CR3B@<0TO3j5@PmkiP31BCPphPDB13;CPihkP=?D?PmP3B5GPpn", 237032000, 2391100, 3, 1,
+       "EP 531 CARS 80 TRACKS 103 MOTO 5 CREW 86"},
+      {"<9NS8O1ROcS0>9P81?f31<<PD5CD", 636012668, 413118000, 0, 0, "NI HAO.CALL TEST"},
+      {"<39KdV8jIGtP7E4P@=PjEP>P81@9P>5GPI9BP?<P4P25CP6B=P1<P6E:19B1", 211217560, 211378120, 2, 0,
+       "GUD PM 2U N HAPI NEW YIR OL D BES FRM AL FUJAIRAH"},
+  };
+  for (const auto& m : addressed) {
+    const DecodedMessage& r = Find(m.first);
+    SCOPED_TRACE(m.text);
+    EXPECT_EQ(r.messageId, 12);
+    EXPECT_EQ(r.userId, m.user);
+    EXPECT_EQ(r.destinationId, m.destination);
+    EXPECT_EQ(r.sequenceNumber, m.sequence);
+    EXPECT_EQ(r.retransmitFlag, m.retransmit);
+    EXPECT_EQ(Trimmed(r.text), m.text);
+  }
+  const struct {
+    const char* first;
+    uint32_t user;
+    const char* text;
+  } broadcast[] = {
+      {">5?Per18=HB1U:1@E=B0m<L", 351809000, "RCVD YR TEST MSG"},
+      {">3R1p10E3;;R0USCR0HO>0@gN10kGJp", 237008900, "EP228 IX48 FG3 DK7 PL56."},
+      {">4aDT81@E=@", 311764000, "TEST"},
+  };
+  for (const auto& m : broadcast) {
+    const DecodedMessage& r = Find(m.first);
+    EXPECT_EQ(r.messageId, 14);
+    EXPECT_EQ(r.userId, m.user);
+    EXPECT_EQ(Trimmed(r.text), m.text);
+  }
+  // "TEST": 11 characters less 2 fill bits hold 64 bits, four characters
+  // after the header and nothing more.
+  EXPECT_STREQ(Find(">4aDT81@E=@").text, "TEST");
+}
+
+TEST_F(CorpusTest, InterrogationsAndAssignedModeCommand) {
+  const DecodedMessage& a = Find("?5OP=l00052HD00");  // 88 bits: one request
+  EXPECT_EQ(a.messageId, 15);
+  EXPECT_EQ(a.userId, 368578000u);
+  EXPECT_EQ(a.destinationId, 5158u);
+  EXPECT_EQ(a.requestedMessage11, 5);
+  EXPECT_EQ(a.slotOffset11, 0);
+  EXPECT_EQ(a.requestedMessage12, 0);
+  EXPECT_EQ(a.destinationId2, 0u);
+
+  const DecodedMessage& b = Find("?h3Ovn1GP<K0<P@59a0");  // two requests of one station
+  EXPECT_EQ(b.repeatIndicator, 3);
+  EXPECT_EQ(b.userId, 3669720u);
+  EXPECT_EQ(b.destinationId, 367014320u);
+  EXPECT_EQ(b.requestedMessage11, 3);
+  EXPECT_EQ(b.slotOffset11, 516);
+  EXPECT_EQ(b.requestedMessage12, 5);
+  EXPECT_EQ(b.slotOffset12, 617);
+  EXPECT_EQ(b.destinationId2, 0u);
+  EXPECT_EQ(b.requestedMessage21, 0);
+  EXPECT_EQ(b.slotOffset21, 0);
+
+  const DecodedMessage& c = Find("@01uEO@mMk7P<P00");  // 96 bits: station A only
+  EXPECT_EQ(c.messageId, 16);
+  EXPECT_EQ(c.userId, 2053501u);
+  EXPECT_EQ(c.destinationId, 224251000u);
+  EXPECT_EQ(c.offsetA, 200);
+  EXPECT_EQ(c.incrementA, 0);
+  EXPECT_EQ(c.destinationId2, 0u);
+  EXPECT_EQ(c.offsetB, 0);
+  EXPECT_EQ(c.incrementB, 0);
+}
+
+TEST_F(CorpusTest, DgnssBroadcastsKeepTheirCorrectionData) {
+  // Two fragments, the data crossing the split.
+  const DecodedMessage& a = Find("A02VqLPA4I6C07h5Ed1h<OrsuBTTwS?r:C?w`?la<gno1RTRwSP9:BcurA8a");
+  EXPECT_EQ(a.messageId, 17);
+  EXPECT_EQ(a.userId, 2734450u);
+  EXPECT_EQ(Signed(a.longitude, 18), 17478);
+  EXPECT_EQ(Signed(a.latitude, 17), 35992);
+  EXPECT_EQ(a.dataStart, 80);
+  EXPECT_EQ(a.dataBits, 376);
+  EXPECT_EQ(DataHex(a, a.dataStart, a.dataBits),
+            "7c0556c07031febbf52924fe33fa2933ffa0fd2932fdb7062922fe3809292afde9122929fcf7002923ffd20c29aaaa");
+
+  const DecodedMessage& b = Find("A;wUJKU>io;WlWuwH`W1PpnuN<isf;5iHtOM1S6q?vsvNrNGOqLcr5mfD6t");
+  EXPECT_EQ(b.userId, 804870766u);
+  EXPECT_EQ(Signed(b.longitude, 18), 80669);
+  EXPECT_EQ(Signed(b.latitude, 17), -26818);
+  EXPECT_EQ(b.dataBits, 272);
+  EXPECT_EQ(DataHex(b, b.dataStart, b.dataBits),
+            "7f7f6289c1838dbd78cc7bb8b17163c7dd0631b93feefe7ba7977f972be85d6e506f");
+}
+
+TEST_F(CorpusTest, ExtendedClassBPositionReport) {
+  const DecodedMessage& a = Find("C5N3SRgPEnJGEBT>NhWAwwo862PaLELTBJ:V00000000S0D:R220");
+  EXPECT_EQ(a.messageId, 19);
+  EXPECT_EQ(a.userId, 367059850u);
+  EXPECT_EQ(a.sog, 87);
+  EXPECT_EQ(a.positionAccuracy, 0);
+  EXPECT_NEAR(Lon(a), -88.8103916667, kDegrees);
+  EXPECT_NEAR(Lat(a), 29.543695, kDegrees);
+  EXPECT_EQ(a.cog, 3359);
+  EXPECT_EQ(a.trueHeading, 511);
+  EXPECT_EQ(a.timeStamp, 46);
+  // The comment shows both regional fields as 0; the bits hold 248 and 4.
+  EXPECT_EQ(a.regional8, 248);
+  EXPECT_EQ(a.regional4, 4);
+  EXPECT_EQ(Trimmed(a.name), "CAPT.J.RIMES");
+  EXPECT_EQ(a.shipType, 70);
+  EXPECT_EQ(a.dimensions, Dimensions(5, 21, 4, 4));
+  EXPECT_EQ(a.epfdType, 1);
+  EXPECT_EQ(a.raimFlag, 0);
+  EXPECT_EQ(a.dte, 0);
+  EXPECT_EQ(a.assignedFlag, 0);
+}
+
+TEST_F(CorpusTest, DataLinkManagement) {
+  const DecodedMessage& a = Find("Dh3OvjB8IN>4");  // 72 bits: one reservation
+  EXPECT_EQ(a.messageId, 20);
+  EXPECT_EQ(a.repeatIndicator, 3);
+  EXPECT_EQ(a.userId, 3669705u);
+  EXPECT_EQ(a.offsetNumber1, 2182);
+  EXPECT_EQ(a.reservedSlots1, 5);
+  EXPECT_EQ(a.timeout1, 7);
+  EXPECT_EQ(a.increment1, 225);
+  EXPECT_EQ(a.offsetNumber2, 0);
+  EXPECT_EQ(a.increment4, 0);
+
+  const DecodedMessage& b = Find("D030p8@2tN?b<`O6DmQO6D0");  // three
+  EXPECT_EQ(b.userId, 3160097u);
+  const uint32_t got[3][4] = {{b.offsetNumber1, b.reservedSlots1, b.timeout1, b.increment1},
+                              {b.offsetNumber2, b.reservedSlots2, b.timeout2, b.increment2},
+                              {b.offsetNumber3, b.reservedSlots3, b.timeout3, b.increment3}};
+  const uint32_t expected[3][4] = {{47, 1, 7, 250}, {2250, 1, 7, 1125}, {856, 5, 7, 1125}};
+  for (int i = 0; i < 3; ++i)
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(got[i][k], expected[i][k]) << "reservation " << i + 1 << " field " << k;
+  EXPECT_EQ(b.offsetNumber4, 0);
+}
+
+TEST_F(CorpusTest, ChannelManagementAndGroupAssignment) {
+  const DecodedMessage& a = Find("F030ot22N2P6aoQbhe4736L20000");  // broadcast: a region
+  EXPECT_EQ(a.messageId, 22);
+  EXPECT_EQ(a.userId, 3160048u);
+  EXPECT_EQ(a.channelA, 2087);
+  EXPECT_EQ(a.channelB, 2088);
+  EXPECT_EQ(a.txRxMode, 0);
+  EXPECT_EQ(a.power, 0);
+  EXPECT_EQ(Signed(a.neLongitude, 18), -44100);
+  EXPECT_EQ(Signed(a.neLatitude, 17), 27330);
+  EXPECT_EQ(Signed(a.swLongitude, 18), -48100);
+  EXPECT_EQ(Signed(a.swLatitude, 17), 25400);
+  EXPECT_EQ(a.addressedFlag, 0);
+  EXPECT_EQ(a.destinationId, 0u);
+  EXPECT_EQ(a.bandwidthA, 0);
+  EXPECT_EQ(a.bandwidthB, 0);
+  EXPECT_EQ(a.zoneSize, 4);
+
+  const DecodedMessage& b = Find("G02:Kn01R`sn@291nj600000900");
+  EXPECT_EQ(b.messageId, 23);
+  EXPECT_EQ(b.userId, 2268120u);
+  EXPECT_EQ(Signed(b.neLongitude, 18), 1578);
+  EXPECT_EQ(Signed(b.neLatitude, 17), 30642);
+  EXPECT_EQ(Signed(b.swLongitude, 18), 1096);
+  EXPECT_EQ(Signed(b.swLatitude, 17), 30408);
+  EXPECT_EQ(b.stationType, 6);
+  EXPECT_EQ(b.shipType, 0);
+  EXPECT_EQ(b.txRxMode, 0);
+  EXPECT_EQ(b.reportingInterval, 9);
+  EXPECT_EQ(b.quietTime, 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Class A (types 1, 2, 3) and class B (type 18) position reports: every
-// field at its place, raw two's-complement patterns, the two forms of the
-// communication state, and truncated reports.
+// Class A (types 1, 2, 3), SAR aircraft (type 9), class B (types 18 and 19)
+// and long-range (type 27) position reports: every field at its place, raw
+// two's-complement patterns, the two forms of the communication state, and
+// truncated reports.
 #include <gtest/gtest.h>
 
 #include "tests/unit/ais/message_builder.h"
@@ -133,6 +134,90 @@ TEST(DecodeClassBPosition, SelectorBitChoosesTheCommunicationState) {
     EXPECT_EQ(r.subMessage, selector ? 0 : 0x2A5B);
     EXPECT_EQ(r.navStatus, 0);  // class A fields stay clear
     EXPECT_EQ(r.rateOfTurn, 0);
+  }
+}
+
+TEST(DecodeSarAircraftPosition, FieldsAndBothCommunicationStates) {
+  for (uint32_t selector : {0u, 1u}) {
+    MessageBuilder m;
+    m.Put(6, 9).Put(2, 1).Put(30, 111232511).Put(12, 4094).Put(10, 1022).Put(1, 1).Put(28, 0xFC683F6);
+    m.Put(27, 0x2145300).Put(12, 1545).Put(6, 61).Put(1, 1).Put(7, 0x55).Put(1, 1).Put(3, 5).Put(1, 1).Put(1, 0);
+    m.Put(1, selector).Put(2, 2).Put(17, kCommState);
+    ASSERT_EQ(m.bits(), 168);
+    const DecodedMessage r = DecodeOne(m);
+    SCOPED_TRACE(selector);
+    EXPECT_EQ(r.messageId, 9);
+    EXPECT_EQ(r.repeatIndicator, 1);
+    EXPECT_EQ(r.userId, 111232511u);
+    EXPECT_EQ(r.altitude, 4094);
+    EXPECT_EQ(r.sog, 1022);
+    EXPECT_EQ(r.positionAccuracy, 1);
+    EXPECT_EQ(r.longitude, 0xFC683F6u);
+    EXPECT_EQ(r.latitude, 0x2145300u);
+    EXPECT_EQ(r.cog, 1545);
+    EXPECT_EQ(r.timeStamp, 61);
+    EXPECT_EQ(r.altitudeSensor, 1);
+    EXPECT_EQ(r.dte, 1);
+    EXPECT_EQ(r.assignedFlag, 1);
+    EXPECT_EQ(r.raimFlag, 0);
+    EXPECT_EQ(r.commStateFlag, selector);
+    EXPECT_EQ(r.syncState, 2);
+    EXPECT_EQ(r.slotTimeout, selector ? 0 : 5);
+    EXPECT_EQ(r.subMessage, selector ? 0 : 0x2A5B);
+    EXPECT_EQ(r.slotIncrement, selector ? 0x16A5 : 0);
+    EXPECT_EQ(r.keepFlag, selector ? 1 : 0);
+    EXPECT_EQ(r.spare, 0);  // the spare bits stay in the payload
+  }
+}
+
+TEST(DecodeExtendedClassBPosition, FieldsNameAndDimensions) {
+  MessageBuilder m;
+  m.Put(6, 19).Put(2, 0).Put(30, 367059850).Put(8, 248).Put(10, 87).Put(1, 1).Put(28, 0xCD2E8A5).Put(27, 0x10E7A09);
+  m.Put(12, 3359).Put(9, 359).Put(6, 46).Put(4, 9).PutText("CAPT.J.RIMES", 20).Put(8, 70);
+  m.Put(9, 5).Put(9, 21).Put(6, 4).Put(6, 63).Put(4, 15).Put(1, 1).Put(1, 0).Put(1, 1).Put(4, 0);
+  ASSERT_EQ(m.bits(), 312);
+  const DecodedMessage r = DecodeOne(m);
+  EXPECT_EQ(r.messageId, 19);
+  EXPECT_EQ(r.userId, 367059850u);
+  EXPECT_EQ(r.regional8, 248);
+  EXPECT_EQ(r.sog, 87);
+  EXPECT_EQ(r.positionAccuracy, 1);
+  EXPECT_EQ(r.longitude, 0xCD2E8A5u);
+  EXPECT_EQ(r.latitude, 0x10E7A09u);
+  EXPECT_EQ(r.cog, 3359);
+  EXPECT_EQ(r.trueHeading, 359);
+  EXPECT_EQ(r.timeStamp, 46);
+  EXPECT_EQ(r.regional4, 9);
+  EXPECT_STREQ(r.name, "CAPT.J.RIMES@@@@@@@@");
+  EXPECT_EQ(r.shipType, 70);
+  EXPECT_EQ(r.dimensions, (5u << 21) | (21u << 12) | (4u << 6) | 63);
+  EXPECT_EQ(r.epfdType, 15);
+  EXPECT_EQ(r.raimFlag, 1);
+  EXPECT_EQ(r.dte, 0);
+  EXPECT_EQ(r.assignedFlag, 1);
+  EXPECT_EQ(r.regional2, 0);  // a type 18 field
+}
+
+TEST(DecodeLongRangeBroadcast, FieldsInTenthsOfAMinuteAndWholeUnits) {
+  // 96 bits as the table has it; many stations send 168 with the rest zero.
+  for (int padding : {0, 72}) {
+    MessageBuilder m;
+    m.Put(6, 27).Put(2, 1).Put(30, 206914217).Put(1, 1).Put(1, 1).Put(4, 2).Put(18, 0x3FFFF).Put(17, 0x10000);
+    m.Put(6, 63).Put(9, 511).Put(1, 1).Put(1, 0);
+    for (int i = 0; i < padding; i += 8) m.Put(8, 0);
+    const DecodedMessage r = DecodeOne(m);
+    SCOPED_TRACE(m.bits());
+    EXPECT_EQ(r.messageId, 27);
+    EXPECT_EQ(r.repeatIndicator, 1);
+    EXPECT_EQ(r.userId, 206914217u);
+    EXPECT_EQ(r.positionAccuracy, 1);
+    EXPECT_EQ(r.raimFlag, 1);
+    EXPECT_EQ(r.navStatus, 2);
+    EXPECT_EQ(r.longitude, 0x3FFFFu);  // -1, raw 18 bits
+    EXPECT_EQ(r.latitude, 0x10000u);   // the most negative 17-bit value
+    EXPECT_EQ(r.sog, 63);
+    EXPECT_EQ(r.cog, 511);
+    EXPECT_EQ(r.positionLatency, 1);
   }
 }
 

@@ -13,9 +13,10 @@
 
 class MessageBuilder {
  public:
-  // Appends the low `width` bits of `value`, most significant first.
+  // Appends the low `width` bits of `value`, most significant first; a width
+  // above 32 puts zero bits in front, so Put(n, 0) is any run of zeros.
   MessageBuilder& Put(int width, uint32_t value) {
-    for (int i = width - 1; i >= 0; --i) PutBit((value >> i) & 1);
+    for (int i = width - 1; i >= 0; --i) PutBit(i < 32 ? (value >> i) & 1 : 0);
     return *this;
   }
   // Appends `count` six-bit text characters; "@" (0) past the end of `text`.
@@ -35,6 +36,8 @@ class MessageBuilder {
     ArmourBits(bytes_, bits_, text, &fill);
     return text;
   }
+  // Bits of the last character that are fill, 0 to 5.
+  int FillBits() const { return (6 - bits_ % 6) % 6; }
 
  private:
   void PutBit(uint32_t bit) {
@@ -69,6 +72,9 @@ inline DecodedMessage Decode(const FragmentSet& set) {
   return record;
 }
 
+// The message as one fragment, its fill bits given as a sentence gives them.
 inline DecodedMessage DecodeOne(const MessageBuilder& message) {
-  return Decode(MakeFragments({message.Armoured()}));
+  FragmentSet set = MakeFragments({message.Armoured()});
+  set.blocks[1].fillBitsChar = static_cast<char>('0' + message.FillBits());
+  return Decode(set);
 }
