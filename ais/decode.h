@@ -51,6 +51,7 @@ struct DecodedField {
   const char* name;
   FieldKind kind;
   uint16_t offset;     // offsetof in DecodedMessage
+  uint16_t size;       // sizeof the field: a text's room, its zero included
   uint32_t carriedBy;  // MessageFieldBit of each message id that has it, kAbkFieldBit
 };
 extern const DecodedField kDecodedFields[];

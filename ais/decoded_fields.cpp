@@ -31,9 +31,9 @@ constexpr uint32_t kRegion = Ids({22, 23});
 
 }  // namespace
 
-// Offsets fit the 16-bit slot: the record is well under 64 KiB.
+// Offsets and sizes fit the 16-bit slots: the record is well under 64 KiB.
 #define ASM_FIELD(field, kind, carriedBy) \
-  { #field, FieldKind::kind, offsetof(DecodedMessage, field), carriedBy }
+  { #field, FieldKind::kind, offsetof(DecodedMessage, field), sizeof(DecodedMessage::field), carriedBy }
 
 const DecodedField kDecodedFields[] = {
     ASM_FIELD(ackType, kU8, kAbk),

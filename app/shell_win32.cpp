@@ -52,9 +52,18 @@ void ShowVersion(HWND window, WPARAM, LPARAM) {
   MessageBoxA(window, kVersionText, kVersionCaption, MB_ICONINFORMATION);
 }
 
+// The stored-slot commands, one per kind a reader stores.
+struct LogCommand {
+  UINT command;
+  int32_t kind;
+};
+constexpr LogCommand kLogCommands[] = {{ID_LOG_VDO, kSlotVdo}, {ID_LOG_VDM, kSlotVdm}, {ID_LOG_ABK, kSlotAbk}};
+
 // The intake stored a message in slot lParam and waits for this to return.
 void NoteSlotAndRepaint(HWND window, WPARAM command, LPARAM lParam) {
-  NoteStoredSlot(&messageLog, static_cast<int32_t>(lParam), static_cast<uint32_t>(command));
+  for (const LogCommand& log : kLogCommands) {
+    if (log.command == command) NoteStoredSlot(&messageLog, static_cast<int32_t>(lParam), log.kind);
+  }
   RepaintTimelineSoon(window);
 }
 
@@ -157,6 +166,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (route.message == message) return route.handler(window, wParam, lParam);
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+UINT LogCommandOf(int32_t kind) {
+  for (const LogCommand& log : kLogCommands) {
+    if (log.kind == kind) return log.command;
+  }
+  return 0;
 }
 
 BOOL SetMenuCheck(HWND window, UINT item, BOOL checked) {

@@ -14,6 +14,10 @@ constexpr const char kMainWindowTitle[] = "VORNAK - Application Specific Message
 // Sets or clears the check mark of a menu item of `window`; returns `checked`.
 BOOL SetMenuCheck(HWND window, UINT item, BOOL checked);
 
+// The WM_COMMAND id that tells the main window a reader stored a message of
+// `kind` (kSlotVdm, kSlotVdo or kSlotAbk) in the slot its parameter names.
+UINT LogCommandOf(int32_t kind);
+
 // Invalidates the timeline's plot rectangle without erasing.
 void RepaintTimeline(HWND window);
 

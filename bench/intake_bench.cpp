@@ -51,9 +51,9 @@ const std::string& Traffic(bool aisOnly = false) {
 struct Noting {
   MessageLog* log;
   int64_t stored = 0;
-  static void OnNotify(void* context, uint32_t notification, int32_t slot) {
+  static void OnNotify(void* context, int32_t kind, int32_t slot) {
     auto* self = static_cast<Noting*>(context);
-    NoteStoredSlot(self->log, slot, notification);
+    NoteStoredSlot(self->log, slot, kind);
     ++self->stored;
   }
 };
@@ -94,9 +94,9 @@ BENCHMARK(BM_FeedIntake)->Arg(128)->Arg(17)->Arg(1);
 struct Collector {
   MessageLog* log;
   std::vector<std::unique_ptr<SlotSnapshot>> snapshots;
-  static void OnNotify(void* context, uint32_t notification, int32_t slot) {
+  static void OnNotify(void* context, int32_t kind, int32_t slot) {
     auto* self = static_cast<Collector*>(context);
-    if (notification == ID_LOG_ABK) return;
+    if (kind == kSlotAbk) return;
     self->snapshots.push_back(std::make_unique<SlotSnapshot>());
     TakeSlotSnapshot(self->log, slot, self->snapshots.back().get());
   }
@@ -131,9 +131,9 @@ struct Clicking {
   MessageLog* log;
   DecodedMessage* record;
   int64_t shown = 0;
-  static void OnNotify(void* context, uint32_t notification, int32_t slot) {
+  static void OnNotify(void* context, int32_t kind, int32_t slot) {
     auto* self = static_cast<Clicking*>(context);
-    NoteStoredSlot(self->log, slot, notification);
+    NoteStoredSlot(self->log, slot, kind);
     const ViewChoice choice = ChooseSlotView(self->log, slot, self->record);
     benchmark::DoNotOptimize(choice);
     ++self->shown;

@@ -84,7 +84,7 @@ void TakeFates() {
   for (SentenceFate fate; TakeFate(&ring, &fate);) FollowFate(fate);
 }
 
-void OnStored(void*, uint32_t notification, int32_t slot) {
+void OnStored(void*, int32_t kind, int32_t slot) {
   MessageLog* log = TheLog();
   if (slot < 0 || slot >= kLogSlots) __builtin_trap();
   // The stored fate is in the ring before the notification.
@@ -92,19 +92,19 @@ void OnStored(void*, uint32_t notification, int32_t slot) {
   if (last.code != kFateStored || last.details.slot != slot) __builtin_trap();
   const FateDetails stored = last.details;
   TakeFates();
-  NoteStoredSlot(log, slot, notification);
+  NoteStoredSlot(log, slot, kind);
   const LogSlot& noted = log->slots[slot];
   if (noted.channelRow < 29 || noted.channelRow > 31) __builtin_trap();
   TakeSlotSnapshot(log, slot, &snapshot);
   memset(&record, 0, sizeof record);
-  if (notification == ID_LOG_ABK) {
+  if (kind == kSlotAbk) {
     if (snapshot.kind != kSlotAbk) __builtin_trap();
     for (const auto& text : snapshot.abk.fieldText)
       if (!memchr(text, 0, kFieldTextRoom)) __builtin_trap();
     FillAbkView(snapshot.abk, &record);
     return;
   }
-  if (snapshot.kind != (notification == ID_LOG_VDO ? kSlotVdo : kSlotVdm) || noted.messageId > 63) __builtin_trap();
+  if (snapshot.kind != kind || noted.messageId > 63) __builtin_trap();
   CheckStoredFragments(log->slots[slot].fragments, stored);
   for (int b = 0; b < kLogFragmentBlocks; ++b)
     if (!memchr(snapshot.fragments.blocks[b].payloadText, 0, kPayloadTextChars + 1)) __builtin_trap();

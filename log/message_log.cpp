@@ -68,6 +68,12 @@ constexpr int kSummaryBits = 38;
 // timeline and the view agree even when the first fragments are empty.
 constexpr int kJoinedFragments = 5;
 
+// Channel character and message id of a slot, as the timeline notes them.
+struct SlotSummary {
+  char channel;
+  uint8_t messageId;
+};
+
 // The caller holds the slot's lock.
 SlotSummary SummariseFragmentsLocked(MessageLog* log, const LogSlot& slot) {
   // The fragments are joined bit by bit, as the decoder joins them, so that
@@ -136,7 +142,7 @@ int32_t StoreInLog(MessageLog* log, int32_t kind, const void* source) {
   return index;
 }
 
-void NoteStoredSlot(MessageLog* log, int32_t slot, uint32_t notification) {
+void NoteStoredSlot(MessageLog* log, int32_t slot, int32_t storedKind) {
   if (!ValidSlot(slot)) return;  // not a slot of this log: nothing to note
   // Two readers claim slots at the same moment and their notes may arrive
   // in either order: a slot a little behind the last noted one was stored
@@ -160,24 +166,12 @@ void NoteStoredSlot(MessageLog* log, int32_t slot, uint32_t notification) {
   int32_t kind;
   {
     std::lock_guard<std::mutex> hold(log->slotLocks[slot]);
-    summary = notification == ID_LOG_ABK ? SummariseAbkLocked(s) : SummariseFragmentsLocked(log, s);
+    summary = storedKind == kSlotAbk ? SummariseAbkLocked(s) : SummariseFragmentsLocked(log, s);
     kind = s.kind;
   }
   s.channelRow = ChannelRowOf(summary.channel);
   s.messageId = summary.messageId;
   s.shownKind = kind;
-}
-
-SlotSummary SummariseFragments(MessageLog* log, int32_t slot) {
-  if (!ValidSlot(slot)) return SlotSummary{};
-  std::lock_guard<std::mutex> hold(log->slotLocks[slot]);
-  return SummariseFragmentsLocked(log, log->slots[slot]);
-}
-
-SlotSummary SummariseAbk(MessageLog* log, int32_t slot) {
-  if (!ValidSlot(slot)) return SlotSummary{};
-  std::lock_guard<std::mutex> hold(log->slotLocks[slot]);
-  return SummariseAbkLocked(log->slots[slot]);
 }
 
 uint8_t ParseSmallDecimal(const char* text) {

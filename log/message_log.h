@@ -20,12 +20,6 @@ constexpr int32_t kSlotVdm = 4;
 constexpr int32_t kSlotVdo = 5;
 constexpr int32_t kSlotAbk = 6;
 
-// Stored-slot notifications, sent as WM_COMMAND identifiers by the Win32
-// layer, with the slot index as the parameter.
-constexpr uint32_t ID_LOG_VDO = 1026;
-constexpr uint32_t ID_LOG_VDM = 1027;
-constexpr uint32_t ID_LOG_ABK = 1028;
-
 // Five fragment slots of one sentence carry at most 168 payload characters.
 constexpr int kPayloadTextChars = 168;
 
@@ -88,16 +82,9 @@ void InitLog(MessageLog* log);
 // the main window with the index afterwards.
 int32_t StoreInLog(MessageLog* log, int32_t kind, const void* source);
 
-// Main thread, on ID_LOG_VDO, ID_LOG_VDM or ID_LOG_ABK.
-void NoteStoredSlot(MessageLog* log, int32_t slot, uint32_t notification);
-
-// Channel character and message id of a slot, as the timeline notes them.
-struct SlotSummary {
-  char channel;
-  uint8_t messageId;
-};
-SlotSummary SummariseFragments(MessageLog* log, int32_t slot);
-SlotSummary SummariseAbk(MessageLog* log, int32_t slot);
+// Main thread, when the intake reports that it stored a message of `kind`
+// (kSlotVdm, kSlotVdo or kSlotAbk) in `slot`.
+void NoteStoredSlot(MessageLog* log, int32_t slot, int32_t kind);
 
 uint8_t ParseSmallDecimal(const char* text);
 

@@ -240,10 +240,6 @@ void OnLineFeed(SentenceIntake* in, const IntakeTarget* target) {
 
 // --- Evaluation at the carriage return
 
-uint32_t NotificationOf(int32_t kind) {
-  return kind == kSlotVdm ? ID_LOG_VDM : kind == kSlotVdo ? ID_LOG_VDO : ID_LOG_ABK;
-}
-
 // The record goes to the observers before the notification, so that the main
 // thread finds it when it handles the notification.
 void StoreMessage(SentenceIntake* in, const IntakeTarget* target, int32_t kind, const void* source) {
@@ -251,7 +247,7 @@ void StoreMessage(SentenceIntake* in, const IntakeTarget* target, int32_t kind, 
   in->fate.details.slot = slot;
   in->fate.details.kind = kind;
   RecordFate(in, target, kFateStored);
-  if (target->notify) target->notify(target->context, NotificationOf(kind), slot);
+  if (target->notify) target->notify(target->context, kind, slot);
 }
 
 void FillBlock(const SentenceIntake& in, size_t payloadLength, FragmentBlock* block) {

@@ -66,12 +66,13 @@ struct SentenceIntake {
   SentenceFate fate;   // the current line's record; its text is kept as the bytes arrive
 };
 
-// Where complete messages and fates go. The notification goes to the main
+// Where complete messages and fates go. The notification of a stored slot,
+// with the kind stored (kSlotVdm, kSlotVdo or kSlotAbk), goes to the main
 // window (the Win32 layer sends it synchronously; it must return only when
 // the slot has been noted).
 struct IntakeTarget {
   MessageLog* log;
-  void (*notify)(void* context, uint32_t notification, int32_t slot);
+  void (*notify)(void* context, int32_t kind, int32_t slot);
   void* context;                              // passed to notify and clock
   int32_t link = 1;                           // carried in every fate record
   int64_t (*clock)(void* context) = nullptr;  // UNIX time in milliseconds; none: fates say 0

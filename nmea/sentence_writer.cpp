@@ -109,7 +109,13 @@ int FinishSentence(SentenceWriter* writer) {
 }
 
 int FrameSentence(char* out, int room, char start, const char* body) {
-  SentenceWriter writer = StartSentence(out, room, start, body);
+  return FrameSentence(out, room, start, body, static_cast<int>(strlen(body)));
+}
+
+int FrameSentence(char* out, int room, char start, const char* body, int length) {
+  SentenceWriter writer{out, room, 0, room <= 0};
+  Put(&writer, start);
+  PutText(&writer, body, length);
   return FinishSentence(&writer);
 }
 

@@ -40,6 +40,8 @@ int FinishSentence(SentenceWriter* writer);
 
 // One whole sentence from its body: StartSentence, then FinishSentence.
 int FrameSentence(char* out, int room, char start, const char* body);
+// The same from `length` bytes of `body`, whatever bytes they are.
+int FrameSentence(char* out, int room, char start, const char* body, int length);
 
 // The sentences of one message, each with CR LF and a terminating zero.
 struct SentenceBatch {

@@ -37,3 +37,9 @@
 
 /* Posted by the sensor stream to dialog 250, once per shown sentence. */
 #define ID_SENSOR_MATCH 1033
+
+/* Sent by a link's reader to the main window for each stored slot, one per
+   kind stored, with the slot index as the parameter. */
+#define ID_LOG_VDO 1026
+#define ID_LOG_VDM 1027
+#define ID_LOG_ABK 1028

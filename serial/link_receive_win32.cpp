@@ -34,8 +34,9 @@ int64_t UnixTimeMs(void*) {
 
 // Returns only when the main thread has noted the slot, so the intake does
 // not rewrite it meanwhile.
-void NotifyStoredSlot(void* context, uint32_t notification, int32_t slot) {
+void NotifyStoredSlot(void* context, int32_t kind, int32_t slot) {
   const auto* notify = static_cast<const IntakeNotifyContext*>(context);
+  const UINT notification = LogCommandOf(kind);
   SendMessageA(notify->window, WM_COMMAND, notification, slot);
   // One trace line per stored slot, for soak runs (invisible to users).
   char trace[80];

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <charconv>
 #include <cstring>
+#include <string>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -19,13 +21,14 @@
 #include <unistd.h>
 #endif
 #include <getopt.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
 
 #include "ais/decode.h"
 #include "log/message_log.h"
 #include "nmea/fate_ring.h"
 #include "nmea/intake_counters.h"
 #include "nmea/sentence_intake.h"
-#include "tools/json_line.h"
 #include "views/view_model.h"
 
 namespace {
@@ -49,54 +52,29 @@ FateRing fates;
 DecodedMessage record;
 ViewCell cells[kMaxViewCells];
 
-// Most bytes one line can take: every field key and value at its widest, the
-// payload in hex and every cell escaped byte by byte.
-constexpr int kMaxDecodedFields = 128;
-constexpr size_t kMaxFieldKey = 32;
-constexpr size_t kMaxLine = kMaxDecodedFields * (kMaxFieldKey + JsonStringRoom(32)) + 2 * kPayloadAreaBytes +
-                            kMaxViewCells * (16 + JsonStringRoom(kViewCellText)) + 256;
-
 // Lines are gathered here and written out in blocks of about kWriteAt
-// bytes, small enough for the buffer to stay in the cache.
+// bytes, small enough for the buffer to stay in the cache; the buffer keeps
+// its room between blocks, so nothing is allocated per line.
 constexpr size_t kWriteAt = 32 * 1024;
-struct Output {
-  char text[kWriteAt + kMaxLine];
-  size_t used = 0;
-  bool writeFailed = false;
-};
-Output output;
-
-// Each field's key with the comma before it (`,"userId":`), copied as one
-// fixed-size block; the first field of a line skips the comma.
-struct FieldOut {
-  char key[kMaxFieldKey];
-  uint8_t keyLength;
-  FieldKind kind;
-  uint16_t offset;
-  uint16_t room;  // of a text field, 0 for the others
-};
-FieldOut fieldOut[kMaxDecodedFields];
+rapidjson::StringBuffer output;
+rapidjson::Writer<rapidjson::StringBuffer> json(output);
+bool writeFailed = false;
 
 // The fields a record prints, in record order: those of its message id, or
 // of the ABK. Ids without a decoder print none (their record stays empty).
+constexpr int kMaxDecodedFields = 128;
 struct FieldList {
   int count = 0;
   uint8_t field[kMaxDecodedFields];
 };
 FieldList messageFields[64];
 FieldList abkFields;
+rapidjson::SizeType nameLength[kMaxDecodedFields];  // of each field's name, counted once
 
-// The cells by control id (16 bits, as the cell tables hold them). A view
-// that writes one control twice shows the last text, in the place of the
-// first: lastCell[id] holds the index of the last cell of each id, and is set
-// back to -1 once that id is written.
+// The cells by control id: the index of the last cell of each id in the
+// list being written, -1 when there is none or it is written (WriteCells).
 int8_t lastCell[65536];
 static_assert(kMaxViewCells <= 127, "cell indexes must fit lastCell");
-
-// The key `,"id":` of each control id, made the first time the id is seen:
-// views write the same few hundred controls over and over.
-char cellKey[65536][9];
-uint8_t cellKeyLength[65536];  // 0 until made
 
 void AddField(FieldList* list, int index) {
   list->field[list->count++] = static_cast<uint8_t>(index);
@@ -108,17 +86,7 @@ bool PrepareOutput() {
   if (kDecodedFieldCount > kMaxDecodedFields) return false;
   for (int i = 0; i < kDecodedFieldCount; ++i) {
     const DecodedField& field = kDecodedFields[i];
-    FieldOut& to = fieldOut[i];
-    const int keyLength = snprintf(to.key, sizeof to.key, ",\"%s\":", field.name);
-    if (keyLength < 0 || static_cast<size_t>(keyLength) >= sizeof to.key) return false;
-    to.keyLength = static_cast<uint8_t>(keyLength);
-    to.kind = field.kind;
-    to.offset = field.offset;
-    // Fields are listed in record order, so a text field's room ends where
-    // the next field begins.
-    const size_t end = i + 1 < kDecodedFieldCount ? kDecodedFields[i + 1].offset : offsetof(DecodedMessage, payload);
-    to.room = field.kind == FieldKind::kText ? static_cast<uint16_t>(end - field.offset) : 0;
-    if (to.room > 32) return false;
+    nameLength[i] = static_cast<rapidjson::SizeType>(strlen(field.name));
     if (field.carriedBy & kAbkFieldBit) AddField(&abkFields, i);
     for (int id = 0; id < 64; ++id)
       if (field.carriedBy & MessageFieldBit(id)) AddField(&messageFields[id], i);
@@ -127,203 +95,191 @@ bool PrepareOutput() {
 }
 
 void WriteOutput() {
-  if (output.used == 0) return;
-  if (fwrite(output.text, 1, output.used, stdout) != output.used) output.writeFailed = true;
-  output.used = 0;
+  if (output.GetSize() == 0) return;
+  if (fwrite(output.GetString(), 1, output.GetSize(), stdout) != output.GetSize()) writeFailed = true;
+  output.Clear();
 }
 
-const char* KindName(uint32_t notification) {
-  switch (notification) {
-    case ID_LOG_VDM:
+// `length` bytes of `text` as valid UTF-8, which JSON text must be: each
+// byte that begins no sequence, and each valid start of a sequence cut
+// short, becomes one U+FFFD; the byte that cut it short is read again.
+// Returns `text` itself when it has no byte above 0x7F, the usual case.
+const char* ValidUtf8(const char* text, size_t* length) {
+  const auto* in = reinterpret_cast<const uint8_t*>(text);
+  const size_t size = *length;
+  size_t i = 0;
+  while (i < size && in[i] < 0x80) ++i;
+  if (i == size) return text;
+  static std::string repaired;  // keeps its room from one text to the next
+  repaired.assign(text, i);
+  while (i < size) {
+    const uint8_t lead = in[i];
+    if (lead < 0x80) {
+      repaired += static_cast<char>(lead);
+      ++i;
+      continue;
+    }
+    const size_t need = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    // The second byte's range excludes overlong forms, surrogates and code
+    // points above U+10FFFF.
+    const uint8_t low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const uint8_t high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    size_t got = 1;
+    if (need != 0 && got < size - i && in[i + got] >= low && in[i + got] <= high) {
+      ++got;
+      while (got < need && got < size - i && in[i + got] >= 0x80 && in[i + got] <= 0xBF) ++got;
+    }
+    if (need != 0 && got == need)
+      repaired.append(text + i, need);
+    else
+      repaired += "\xEF\xBF\xBD";
+    i += got;
+  }
+  *length = repaired.size();
+  return repaired.data();
+}
+
+void String(const char* text, size_t length) {
+  const char* valid = ValidUtf8(text, &length);
+  json.String(valid, static_cast<rapidjson::SizeType>(length));
+}
+
+void String(const char* text) {
+  String(text, strlen(text));
+}
+
+const char* KindName(int32_t kind) {
+  switch (kind) {
+    case kSlotVdm:
       return "VDM";
-    case ID_LOG_VDO:
+    case kSlotVdo:
       return "VDO";
-    case ID_LOG_ABK:
+    case kSlotAbk:
       return "ABK";
   }
   return "";
 }
 
-char* AppendLiteral(char* out, const char* text) {
-  return AppendJsonRaw(out, text, strlen(text));
-}
-
-// Lowercase hex of every byte value, two characters each.
-struct HexPairs {
-  char of[256][2];
-  constexpr HexPairs() : of() {
-    constexpr char kDigits[] = "0123456789abcdef";
-    for (int b = 0; b < 256; ++b) {
-      of[b][0] = kDigits[b >> 4];
-      of[b][1] = kDigits[b & 15];
-    }
-  }
-};
-constexpr HexPairs kHexPairs;
-
-// The decimal text of every byte value, to be copied as four bytes.
-struct ByteTexts {
-  char text[256][4];
-  uint8_t length[256];
-  constexpr ByteTexts() : text(), length() {
-    for (int v = 0; v < 256; ++v) {
-      int n = 0;
-      if (v >= 100) text[v][n++] = static_cast<char>('0' + v / 100);
-      if (v >= 10) text[v][n++] = static_cast<char>('0' + v / 10 % 10);
-      text[v][n++] = static_cast<char>('0' + v % 10);
-      length[v] = static_cast<uint8_t>(n);
-    }
-  }
-};
-constexpr ByteTexts kByteTexts;
-
 // The fields of the record's message by name, then the joined bytes in hex.
-char* AppendFields(char* out, const FieldList& list) {
+void WriteFields(const FieldList& list) {
   const auto* base = reinterpret_cast<const unsigned char*>(&record);
+  json.StartObject();
   for (int n = 0; n < list.count; ++n) {
-    const FieldOut& field = fieldOut[list.field[n]];
-    const int skip = n == 0;  // no comma before the first
-    memcpy(out, field.key + skip, sizeof field.key - 1);
-    out += field.keyLength - skip;
+    const DecodedField& field = kDecodedFields[list.field[n]];
+    json.Key(field.name, nameLength[list.field[n]]);
     const unsigned char* at = base + field.offset;
     switch (field.kind) {
       case FieldKind::kU8:
-        memcpy(out, kByteTexts.text[at[0]], 4);
-        out += kByteTexts.length[at[0]];
+        json.Uint(at[0]);
         break;
       case FieldKind::kU16: {
         uint16_t v;
         memcpy(&v, at, sizeof v);
-        out = AppendJsonUnsigned(out, v);
+        json.Uint(v);
         break;
       }
       case FieldKind::kU32: {
         uint32_t v;
         memcpy(&v, at, sizeof v);
-        out = AppendJsonUnsigned(out, v);
+        json.Uint(v);
         break;
       }
       case FieldKind::kChar:
         // A channel not given is the empty text, not a NUL character.
-        out = AppendJsonString(out, reinterpret_cast<const char*>(at), at[0] != 0);
+        String(reinterpret_cast<const char*>(at), at[0] != 0);
         break;
       case FieldKind::kText:
-        out = AppendJsonText(out, reinterpret_cast<const char*>(at), field.room);
+        String(reinterpret_cast<const char*>(at), strnlen(reinterpret_cast<const char*>(at), field.size));
         break;
     }
   }
+  static constexpr char kHexDigits[] = "0123456789abcdef";
+  char hex[2 * kPayloadAreaBytes];
   const int length = record.payloadLength < kPayloadAreaBytes ? record.payloadLength : kPayloadAreaBytes;
-  out = AppendLiteral(out, list.count != 0 ? ",\"payload\":\"" : "\"payload\":\"");
-  for (int i = 0; i < length; ++i, out += 2) memcpy(out, kHexPairs.of[record.payload[i]], 2);
-  *out++ = '"';
-  return out;
+  for (int i = 0; i < length; ++i) {
+    hex[2 * i] = kHexDigits[record.payload[i] >> 4];
+    hex[2 * i + 1] = kHexDigits[record.payload[i] & 15];
+  }
+  json.Key("payload");
+  json.String(hex, static_cast<rapidjson::SizeType>(2 * length));
+  json.EndObject();
 }
 
-void MakeCellKey(uint16_t id) {
-  char key[24];  // room for the number's fixed-size write
-  char* end = key;
-  *end++ = ',';
-  *end++ = '"';
-  end = AppendJsonUnsigned(end, id);
-  *end++ = '"';
-  *end++ = ':';
-  memcpy(cellKey[id], key, sizeof cellKey[id]);  // at most `,"65535":`
-  cellKeyLength[id] = static_cast<uint8_t>(end - key);
+// One cell as `"id":"text"`.
+void WriteCell(const ViewCell& shown) {
+  char key[8];
+  const auto end = std::to_chars(key, key + sizeof key, static_cast<uint16_t>(shown.controlId)).ptr;
+  json.Key(key, static_cast<rapidjson::SizeType>(end - key));
+  String(shown.text, strnlen(shown.text, sizeof shown.text));
 }
 
-// One cell as `,"id":"text"`, without the comma when it comes first. Inline:
-// a call per cell cost more than the copy it makes.
-inline char* AppendCell(char* out, const ViewCell& shown, bool first) {
-  const uint16_t id = static_cast<uint16_t>(shown.controlId);
-  if (cellKeyLength[id] == 0) MakeCellKey(id);
-  memcpy(out, cellKey[id] + first, sizeof cellKey[id] - 1);
-  out += cellKeyLength[id] - first;
-  return AppendJsonText(out, shown.text, sizeof shown.text);
-}
-
-char* AppendCells(char* out, int count) {
-  // Views seldom write a control twice: a mask of the ids' low six bits
-  // finds the lists that might, and only those take the exact way.
-  uint64_t seen = 0;
-  bool twice = false;
+// The cells by control id. A view that writes one control twice shows the
+// last text, in the place of the first.
+void WriteCells(int count) {
+  for (int i = 0; i < count; ++i) lastCell[static_cast<uint16_t>(cells[i].controlId)] = static_cast<int8_t>(i);
+  json.StartObject();
   for (int i = 0; i < count; ++i) {
-    const uint64_t bit = uint64_t{1} << (cells[i].controlId & 63);
-    twice |= (seen & bit) != 0;
-    seen |= bit;
+    int8_t& last = lastCell[static_cast<uint16_t>(cells[i].controlId)];
+    if (last < 0) continue;  // written already
+    WriteCell(cells[last]);
+    last = -1;
   }
-  *out++ = '{';
-  if (!twice) {
-    for (int i = 0; i < count; ++i) out = AppendCell(out, cells[i], i == 0);
-  } else {
-    for (int i = 0; i < count; ++i) lastCell[static_cast<uint16_t>(cells[i].controlId)] = static_cast<int8_t>(i);
-    bool first = true;
-    for (int i = 0; i < count; ++i) {
-      int8_t& last = lastCell[static_cast<uint16_t>(cells[i].controlId)];
-      if (last < 0) continue;  // written already
-      out = AppendCell(out, cells[last], first);
-      last = -1;
-      first = false;
-    }
-  }
-  *out++ = '}';
-  return out;
+  json.EndObject();
 }
 
 // The main window's part: note the slot, then do what a click on its column
 // does, and print the result.
-void OnStoredSlot(void*, uint32_t notification, int32_t slot) {
-  NoteStoredSlot(&messageLog, slot, notification);
+void OnStoredSlot(void*, int32_t kind, int32_t slot) {
+  NoteStoredSlot(&messageLog, slot, kind);
   if (options.sentences) return;  // the sentence's own line says where it went
   const ViewChoice choice = ChooseSlotView(&messageLog, slot, &record);
   const LogSlot& noted = messageLog.slots[slot];
   const int count = choice.templateId != 0 ? FillViewCells(choice.viewCode, record, cells) : 0;
 
-  if (output.used >= kWriteAt) WriteOutput();
-  char* out = output.text + output.used;
-  out = AppendLiteral(out, "{\"slot\":");
-  out = AppendJsonSigned(out, slot);
-  out = AppendLiteral(out, ",\"kind\":");
-  const char* kind = KindName(notification);
-  out = AppendJsonString(out, kind, strlen(kind));
-  out = AppendLiteral(out, ",\"channelRow\":");
-  out = AppendJsonSigned(out, noted.channelRow);
-  out = AppendLiteral(out, ",\"messageId\":");
-  out = AppendJsonSigned(out, noted.messageId);
-  if (choice.templateId != 0) {
-    out = AppendLiteral(out, ",\"template\":");
-    out = AppendJsonSigned(out, choice.templateId);
-    out = AppendLiteral(out, ",\"view\":");
-    out = AppendJsonSigned(out, choice.viewCode);
-  } else {
-    out = AppendLiteral(out, ",\"template\":null,\"view\":null");
-  }
-  out = AppendLiteral(out, ",\"fields\":{");
-  out = AppendFields(out, notification == ID_LOG_ABK ? abkFields : messageFields[record.messageId & 63]);
-  out = AppendLiteral(out, "},\"cells\":");
-  out = AppendCells(out, count);
-  out = AppendLiteral(out, "}\n");
-  output.used = static_cast<size_t>(out - output.text);
+  if (output.GetSize() >= kWriteAt) WriteOutput();
+  json.Reset(output);
+  json.StartObject();
+  json.Key("slot");
+  json.Int(slot);
+  json.Key("kind");
+  String(KindName(kind));
+  json.Key("channelRow");
+  json.Int(noted.channelRow);
+  json.Key("messageId");
+  json.Int(noted.messageId);
+  json.Key("template");
+  choice.templateId != 0 ? json.Int(choice.templateId) : json.Null();
+  json.Key("view");
+  choice.templateId != 0 ? json.Int(choice.viewCode) : json.Null();
+  json.Key("fields");
+  WriteFields(kind == kSlotAbk ? abkFields : messageFields[record.messageId & 63]);
+  json.Key("cells");
+  WriteCells(count);
+  json.EndObject();
+  output.Put('\n');
 }
 
 // One line per fate the intake handed over since the last call.
 void PrintFates() {
   SentenceFate fate;
   while (TakeFate(&fates, &fate)) {
-    if (output.used >= kWriteAt) WriteOutput();
+    if (output.GetSize() >= kWriteAt) WriteOutput();
     char description[kFateDescriptionRoom];
     const size_t length = DescribeFate(fate, description, sizeof description);
-    const char* name = FateName(fate.code);
-    char* out = output.text + output.used;
-    out = AppendLiteral(out, "{\"fate\":");
-    out = AppendJsonString(out, name, strlen(name));
-    out = AppendLiteral(out, ",\"slot\":");
-    out = fate.code == kFateStored ? AppendJsonSigned(out, fate.details.slot) : AppendLiteral(out, "null");
-    out = AppendLiteral(out, ",\"description\":");
-    out = AppendJsonString(out, description, length);
-    out = AppendLiteral(out, ",\"sentence\":");
-    out = AppendJsonString(out, fate.text, fate.textLength);
-    out = AppendLiteral(out, fate.textLonger ? ",\"longer\":true}\n" : ",\"longer\":false}\n");
-    output.used = static_cast<size_t>(out - output.text);
+    json.Reset(output);
+    json.StartObject();
+    json.Key("fate");
+    String(FateName(fate.code));
+    json.Key("slot");
+    fate.code == kFateStored ? json.Int(fate.details.slot) : json.Null();
+    json.Key("description");
+    String(description, length);
+    json.Key("sentence");
+    String(fate.text, fate.textLength);
+    json.Key("longer");
+    json.Bool(fate.textLonger);
+    json.EndObject();
+    output.Put('\n');
   }
 }
 
@@ -337,11 +293,18 @@ void PrintStats(FILE* to) {
   order[n++] = kCountSentences;
   for (int code = 0; code < kFateCodes; ++code) order[n++] = code;
   order[n++] = kCountPartialMessagesDiscarded;
-  fputs("{\"stats\":{", to);
-  for (int i = 0; i < n; ++i)
-    fprintf(to, "%s\"%s\":%llu", i ? "," : "", IntakeCountName(order[i]),
-            static_cast<unsigned long long>(counts.of[order[i]]));
-  fputs("}}\n", to);
+  rapidjson::StringBuffer line;
+  rapidjson::Writer<rapidjson::StringBuffer> stats(line);
+  stats.StartObject();
+  stats.Key("stats");
+  stats.StartObject();
+  for (int i = 0; i < n; ++i) {
+    stats.Key(IntakeCountName(order[i]));
+    stats.Uint64(counts.of[order[i]]);
+  }
+  stats.EndObject();
+  stats.EndObject();
+  fprintf(to, "%s\n", line.GetString());
 }
 
 int OpenInput(const char* path) {
@@ -551,7 +514,7 @@ int main(int argc, char** argv) {
     fflush(stdout);  // the summary on a terminal comes after the lines
     PrintStats(options.sentences ? stderr : stdout);
   }
-  if (fflush(stdout) != 0 || output.writeFailed || ferror(stdout)) {
+  if (fflush(stdout) != 0 || writeFailed || ferror(stdout)) {
     fprintf(stderr, "asm-decode: cannot write the output: %s\n", strerror(errno));
     return 2;
   }

@@ -47,7 +47,6 @@
 #   e2e_dpi N                 sets the prefix's screen resolution to N DPI (96
 #                             is Windows' 100 %, 144 its 150 %) for the programs
 #                             started from then on; e2e_begin resets it to 96
-#   e2e_pixel PNG X Y         prints "R G B" of one pixel (screen coordinates)
 #   e2e_count_colour PNG X Y W H R G B   prints how many pixels of the box
 #                             have exactly that colour
 #   e2e_mark_at PNG CX CY R G B          true if a timeline mark of that
@@ -422,11 +421,6 @@ for line in open(sys.argv[1]):
     m = re.match(r'CAPTION "(.*)"$', line.strip())
     if m and current: print(current + "\t" + m.group(1).replace('""', '"'))
 EOF
-}
-
-e2e_pixel() {
-  timeout 30 /usr/bin/convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- |
-    sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
 }
 
 e2e_count_colour() {

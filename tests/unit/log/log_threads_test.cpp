@@ -18,18 +18,13 @@
 #include "nmea/fate_ring.h"
 #include "nmea/intake_counters.h"
 #include "nmea/sentence_intake.h"
+#include "tests/unit/nmea/intake_test_support.h"
 
 namespace {
 
-constexpr int kMessagesPerReader = 300;
+using intake_test::Framed;
 
-std::string Framed(const std::string& body) {
-  unsigned sum = 0;
-  for (unsigned char c : body) sum ^= c;
-  char digits[3];
-  snprintf(digits, sizeof digits, "%02X", sum);
-  return "!" + body + "*" + digits + "\r\n";
-}
+constexpr int kMessagesPerReader = 300;
 
 // Message k of a reader carries its tag in every fragment or field, so that a
 // slot mixing two messages shows.
@@ -79,7 +74,7 @@ int TagOfSnapshot(const SlotSnapshot& s) {
 
 struct Request {
   int reader;
-  uint32_t notification;
+  int32_t kind;
   int32_t slot;
   bool handled;
 };
@@ -94,9 +89,9 @@ struct Mailbox {
 struct Reader {
   int index;
   Mailbox* mailbox;
-  static void OnNotify(void* context, uint32_t notification, int32_t slot) {
+  static void OnNotify(void* context, int32_t kind, int32_t slot) {
     auto* self = static_cast<Reader*>(context);
-    Request request{self->index, notification, slot, false};
+    Request request{self->index, kind, slot, false};
     std::unique_lock<std::mutex> hold(self->mailbox->lock);
     self->mailbox->pending[self->index] = &request;
     self->mailbox->changed.notify_all();
@@ -185,12 +180,10 @@ TEST(LogThreads, TwoReadersStoreWhileTheMainThreadNotesSnapshotsAndClears) {
     }
     const int r = request->reader;
     const int k = handled[r]++;
-    EXPECT_EQ(request->notification, KindOf(k) == kSlotAbk   ? ID_LOG_ABK
-                                     : KindOf(k) == kSlotVdo ? ID_LOG_VDO
-                                                             : ID_LOG_VDM);
+    EXPECT_EQ(request->kind, KindOf(k));
     EXPECT_GE(request->slot, 0);
     EXPECT_LT(request->slot, kLogSlots);
-    NoteStoredSlot(log.get(), request->slot, request->notification);
+    NoteStoredSlot(log.get(), request->slot, request->kind);
     TakeSlotSnapshot(log.get(), request->slot, snapshot.get());
     const int tag = TagOfSnapshot(*snapshot);
     // Stores of the other reader since this reader's previous notification,

@@ -40,7 +40,7 @@ struct LogFixture : ::testing::Test {
   }
   void Note(int32_t slot) {
     const int32_t kind = log->slots[slot].kind;
-    NoteStoredSlot(log.get(), slot, kind == kSlotAbk ? ID_LOG_ABK : kind == kSlotVdo ? ID_LOG_VDO : ID_LOG_VDM);
+    NoteStoredSlot(log.get(), slot, kind);
   }
   int MarkedColumns() const {
     int marked = 0;
@@ -184,8 +184,8 @@ TEST_F(LogFixture, SummaryReadsFragmentsJoinedAsTheDecoderJoinsThem) {
 
 TEST_F(LogFixture, NotingANonexistentSlotChangesNothing) {
   Note(StoreMessage(kSlotVdm, '1', 'A', {kType1}));
-  NoteStoredSlot(log.get(), kLogSlots, ID_LOG_VDM);
-  NoteStoredSlot(log.get(), -1, ID_LOG_VDM);
+  NoteStoredSlot(log.get(), kLogSlots, kSlotVdm);
+  NoteStoredSlot(log.get(), -1, kSlotVdm);
   EXPECT_EQ(log->lastNotedSlot, 0);
   EXPECT_EQ(MarkedColumns(), 1);
 }

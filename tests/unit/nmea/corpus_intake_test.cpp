@@ -70,9 +70,8 @@ std::vector<Entry> ExpectedEntries(const std::string& traffic) {
     const std::string line = traffic.substr(start + 1, end - start - 1);
     const size_t star = line.find('*');
     if (star == std::string::npos) continue;
-    unsigned sum = 0;
-    for (size_t i = 0; i < star; ++i) sum ^= static_cast<unsigned char>(line[i]);
-    if (std::stoul(line.substr(star + 1, 2), nullptr, 16) != sum) continue;
+    if (std::stoul(line.substr(star + 1, 2), nullptr, 16) != SentenceChecksum(line.data(), static_cast<int>(star)))
+      continue;
     const std::vector<std::string> f = SplitFields(line.substr(0, star));
     const std::string type = f[0].size() >= 3 ? f[0].substr(f[0].size() - 3) : "";
     if (type == "ABK") ADD_FAILURE() << "the corpus holds no ABK: " << line;
@@ -92,13 +91,13 @@ std::vector<Entry> FeedInChunks(const std::string& traffic, size_t chunk) {
   struct Main {
     Recorder recorder;
     std::vector<Entry> entries;
-    static void OnNotify(void* context, uint32_t notification, int32_t slot) {
+    static void OnNotify(void* context, int32_t kind, int32_t slot) {
       auto* self = static_cast<Main*>(context);
       MessageLog* log = self->recorder.log.get();
-      NoteStoredSlot(log, slot, notification);
+      NoteStoredSlot(log, slot, kind);
       const LogSlot& s = log->slots[slot];
       self->entries.push_back({s.shownKind, s.channelRow, s.messageId});
-      if (notification == ID_LOG_ABK) return;
+      if (kind == kSlotAbk) return;
       // The id on the timeline is the id a click on it decodes.
       TakeSlotSnapshot(log, slot, self->snapshot.get());
       DecodedMessage record{};

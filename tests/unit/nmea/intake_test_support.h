@@ -2,7 +2,6 @@
 // live on the heap (they are large), and a target that records every
 // notification and, after each feed, every fate record.
 #pragma once
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,11 +10,12 @@
 #include "nmea/fate_ring.h"
 #include "nmea/intake_counters.h"
 #include "nmea/sentence_intake.h"
+#include "nmea/sentence_writer.h"
 
 namespace intake_test {
 
 struct Stored {
-  uint32_t notification;
+  int32_t kind;
   int32_t slot;
   bool operator==(const Stored&) const = default;
 };
@@ -36,10 +36,10 @@ struct Recorder {
 
   Recorder() { InitLog(log.get()); }
 
-  static void OnNotify(void* context, uint32_t notification, int32_t slot) {
+  static void OnNotify(void* context, int32_t kind, int32_t slot) {
     auto* self = static_cast<Recorder*>(context);
-    self->stored.push_back({notification, slot});
-    if (self->note) NoteStoredSlot(self->target.log, slot, notification);
+    self->stored.push_back({kind, slot});
+    if (self->note) NoteStoredSlot(self->target.log, slot, kind);
   }
   static int64_t Clock(void*) { return kTestTime; }
   const LogSlot& Slot(int i) const { return target.log->slots[i]; }
@@ -68,13 +68,14 @@ inline void Feed(SentenceIntake* intake, Recorder& recorder, const std::string& 
   recorder.Drain();
 }
 
-// "!" + body + "*" + its checksum + CR LF, as a transponder sends it.
+// "!" + body + "*" + its checksum + CR LF, as a transponder sends it; of
+// any length, so that tests can frame sentences longer than a writer may.
 inline std::string Framed(const std::string& body, char start = '!') {
-  unsigned sum = 0;
-  for (unsigned char c : body) sum ^= c;
-  char digits[3];
-  snprintf(digits, sizeof digits, "%02X", sum);
-  return std::string(1, start) + body + "*" + digits + "\r\n";
+  std::string sentence(body.size() + 8, '\0');
+  const int length = FrameSentence(sentence.data(), static_cast<int>(sentence.size()), start, body.data(),
+                                   static_cast<int>(body.size()));
+  sentence.resize(static_cast<size_t>(length));
+  return sentence;
 }
 
 }  // namespace intake_test

@@ -57,15 +57,15 @@ TEST(SentenceIntake, SentenceTypeComesFromTheAddressField) {
     std::vector<Stored> stored;
     const char* reason;
   } cases[] = {
-      {kType1, {{ID_LOG_VDM, 0}}, "VDM"},
-      {Framed("AIVDO,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0"), {{ID_LOG_VDO, 0}}, "VDO"},
-      {Framed("AIABK,235009802,B,8,2,0"), {{ID_LOG_ABK, 0}}, "ABK"},
-      {Framed("VDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0"), {{ID_LOG_VDM, 0}}, "no talker"},
+      {kType1, {{kSlotVdm, 0}}, "VDM"},
+      {Framed("AIVDO,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0"), {{kSlotVdo, 0}}, "VDO"},
+      {Framed("AIABK,235009802,B,8,2,0"), {{kSlotAbk, 0}}, "ABK"},
+      {Framed("VDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0"), {{kSlotVdm, 0}}, "no talker"},
       {Framed("AIBBM,1,1,0,1,8,04a9M>1@PU>0U>06185=08E99V1@E=4,0"), {}, "BBM is ignored"},
       {Framed("GPGGA,213950.00,5250.53669,N,00542.34920,E,1,09,1.03,-6.0,M,45.8,M,,", '$'), {}, "GGA is ignored"},
       {Framed("GPGGA,VDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0", '$'), {}, "VDM in a later field"},
-      {Framed("AIVDM,1,1,,A,1ABKVDO0ABK;90TKcjM8h6g208CQ,0"), {{ID_LOG_VDM, 0}}, "ABK and VDO in a payload"},
-      {Framed("AIVDMX,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0"), {{ID_LOG_VDM, 0}}, "type stays once recognised"},
+      {Framed("AIVDM,1,1,,A,1ABKVDO0ABK;90TKcjM8h6g208CQ,0"), {{kSlotVdm, 0}}, "ABK and VDO in a payload"},
+      {Framed("AIVDMX,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0"), {{kSlotVdm, 0}}, "type stays once recognised"},
   };
   for (const Case& c : cases) {
     Recorder recorder;
@@ -115,7 +115,7 @@ TEST(SentenceIntake, TwoFragmentVdoIsStoredOnceAtItsLastFragment) {
   Feed(intake.get(), recorder, kType5First);
   EXPECT_TRUE(recorder.stored.empty());
   Feed(intake.get(), recorder, kType5Second);
-  ASSERT_EQ(recorder.stored, (std::vector<Stored>{{ID_LOG_VDO, 0}}));
+  ASSERT_EQ(recorder.stored, (std::vector<Stored>{{kSlotVdo, 0}}));
   const LogSlot& slot = recorder.Slot(0);
   EXPECT_EQ(slot.kind, kSlotVdo);
   EXPECT_STREQ(slot.fragments.blocks[1].payloadText, "55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8");
@@ -157,7 +157,7 @@ TEST(SentenceIntake, PayloadTooLongToStoreIsDroppedNotCut) {
       EXPECT_EQ(recorder.fates.back().details.length, length);
     }
     Feed(intake.get(), recorder, kType1);  // the intake carries on
-    EXPECT_EQ(recorder.stored.back().notification, ID_LOG_VDM);
+    EXPECT_EQ(recorder.stored.back().kind, kSlotVdm);
   }
 }
 

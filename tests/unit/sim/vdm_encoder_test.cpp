@@ -20,12 +20,12 @@
 namespace {
 
 struct Stored {
-  uint32_t notification;
+  int32_t kind;
   int32_t slot;
 };
 
-void Note(void* context, uint32_t notification, int32_t slot) {
-  static_cast<std::vector<Stored>*>(context)->push_back({notification, slot});
+void Note(void* context, int32_t kind, int32_t slot) {
+  static_cast<std::vector<Stored>*>(context)->push_back({kind, slot});
 }
 
 // The client's receive path: one intake feeding one log.
@@ -240,7 +240,7 @@ TEST(VdmEncoder, EveryTypeDecodesBackAtEverySplit) {
         client.Feed(sentences);
         const std::string what = std::string(s.what) + " split " + std::to_string(split);
         ASSERT_EQ(client.stored.size(), 1u) << what;  // all fragments, one message
-        EXPECT_EQ(client.stored[0].notification, own ? ID_LOG_VDO : ID_LOG_VDM) << what;
+        EXPECT_EQ(client.stored[0].kind, own ? kSlotVdo : kSlotVdm) << what;
         const DecodedMessage back = client.Decode(client.stored[0].slot);
         ExpectSameFields(s.fields, back, what);
         EXPECT_EQ(memcmp(back.payload, message, (bits + 7) / 8), 0) << what;
@@ -349,7 +349,7 @@ TEST(VdmEncoder, TwoFragmentStaticReportIsStoredOnce) {
   second.length[0] = sentences.length[1];
   client.Feed(second);
   ASSERT_EQ(client.stored.size(), 1u);
-  EXPECT_EQ(client.stored[0].notification, ID_LOG_VDM);
+  EXPECT_EQ(client.stored[0].kind, kSlotVdm);
   EXPECT_EQ(client.log->nextSlot.load(), 1);
   EXPECT_EQ(Trimmed(client.Decode(client.stored[0].slot).destination), "NLRTM>DEHAM");
 }

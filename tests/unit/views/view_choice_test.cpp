@@ -29,7 +29,7 @@ struct Log {
     ArmourBits(bits.bytes, bitCount, block.payloadText, &fill);
     block.fillBitsChar = static_cast<char>('0' + fill);
     const int32_t slot = StoreInLog(log.get(), kind, &set);
-    NoteStoredSlot(log.get(), slot, kind == kSlotVdo ? ID_LOG_VDO : ID_LOG_VDM);
+    NoteStoredSlot(log.get(), slot, kind == kSlotVdo ? kSlotVdo : kSlotVdm);
     return slot;
   }
 
@@ -38,7 +38,7 @@ struct Log {
     memset(abk.get(), 0, sizeof *abk);
     for (size_t i = 0; i < fields.size(); ++i) strcpy(abk->fieldText[i], fields[i].c_str());
     const int32_t slot = StoreInLog(log.get(), kSlotAbk, abk.get());
-    NoteStoredSlot(log.get(), slot, ID_LOG_ABK);
+    NoteStoredSlot(log.get(), slot, kSlotAbk);
     return slot;
   }
 };

@@ -185,7 +185,7 @@ TEST_F(TimelineTest, StoredAndNotedMessagesAreDrawnInTheirColumns) {
   std::strcpy(block.payloadText, "13aDq30P00PJ8BPN?0@@0?wV2@NC");  // type 1, from the live-feed corpus
   block.fillBitsChar = '0';
   int32_t first = StoreInLog(log.get(), kSlotVdm, vdm.get());
-  NoteStoredSlot(log.get(), first, ID_LOG_VDM);
+  NoteStoredSlot(log.get(), first, kSlotVdm);
 
   auto abk = std::make_unique<AbkRecord>();
   std::strcpy(abk->fieldText[0], "AIABK");
@@ -193,7 +193,7 @@ TEST_F(TimelineTest, StoredAndNotedMessagesAreDrawnInTheirColumns) {
   std::strcpy(abk->fieldText[2], "B");
   std::strcpy(abk->fieldText[3], "8");
   int32_t second = StoreInLog(log.get(), kSlotAbk, abk.get());
-  NoteStoredSlot(log.get(), second, ID_LOG_ABK);
+  NoteStoredSlot(log.get(), second, kSlotAbk);
 
   ASSERT_EQ(first, 0);
   ASSERT_EQ(second, 1);
