@@ -1,7 +1,10 @@
 # Command-line tools on the core: asm-decode (Linux and Windows) and asm-sim
 # (POSIX).
 if(EXISTS ${PROJECT_SOURCE_DIR}/tools/asm_decode.cpp)
+  # RapidJSON's writer (header only, Debian's rapidjson-dev).
+  find_path(RAPIDJSON_INCLUDE rapidjson/writer.h REQUIRED)
   add_executable(asm-decode ${PROJECT_SOURCE_DIR}/tools/asm_decode.cpp)
+  target_include_directories(asm-decode SYSTEM PRIVATE ${RAPIDJSON_INCLUDE})
   target_link_libraries(asm-decode PRIVATE asm_core)
 endif()
 file(GLOB sim_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/asm_sim*.cpp)

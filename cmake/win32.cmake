@@ -20,9 +20,16 @@ if(win32_sources AND EXISTS ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
 endif()
 
 # The command-line decoder: a console program from the same source as on
-# Linux.
+# Linux. RapidJSON's writer is header only: the host's copy (Debian's
+# rapidjson-dev) is reached through a folder that holds it alone, so that no
+# other host header comes into the cross build.
 if(EXISTS ${PROJECT_SOURCE_DIR}/tools/asm_decode.cpp)
+  find_path(RAPIDJSON_HOST_INCLUDE rapidjson/writer.h PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+  set(rapidjson_only ${CMAKE_BINARY_DIR}/rapidjson-only)
+  file(MAKE_DIRECTORY ${rapidjson_only})
+  file(CREATE_LINK ${RAPIDJSON_HOST_INCLUDE}/rapidjson ${rapidjson_only}/rapidjson SYMBOLIC)
   add_executable(asm-decode ${PROJECT_SOURCE_DIR}/tools/asm_decode.cpp)
+  target_include_directories(asm-decode SYSTEM PRIVATE ${rapidjson_only})
   target_link_libraries(asm-decode PRIVATE asm_core)
 endif()
 

@@ -1,5 +1,10 @@
 #!/usr/bin/env python3
-"""Generates res/view_dialogs.rc, the message view dialog templates.
+"""Generates res/view_dialogs.rc, the message view dialog templates, and
+the identifiers that code and scripts use to reach them: views/view_ids.h
+(template and cell ids by name, for views/) and tests/e2e/ids.sh (the same,
+and every identifier of res/resource.h, for the end-to-end scripts and
+scripts/run.sh). res/resource.h stays written by hand: windres and the Win32
+sources read it as it is, and its #define lines are read here.
 
 Each template is one table: its rows of cells (label, control id, width) and
 where the rows sit. Each label is a centred static text of its own, centred
@@ -9,14 +14,15 @@ its box when it is drawn. A label wider than its cell takes room from its
 neighbours' slack and, where two wide labels meet, both move apart a little;
 the boxes never overlap. A changed label or width needs only a rerun:
 
-    python3 scripts/gen_view_dialogs.py            # rewrite res/view_dialogs.rc
-    python3 scripts/gen_view_dialogs.py --check    # fail if the file is stale
+    python3 scripts/gen_view_dialogs.py            # rewrite the generated files
+    python3 scripts/gen_view_dialogs.py --check    # fail if one is stale
 
 Generation fails when a label cannot stand over its own cell with room to
 spare, or something would be cut off by the template's edge.
 """
 
 import math
+import re
 import pathlib
 import sys
 
@@ -79,16 +85,19 @@ MESSAGE_STYLE = "DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU"
 TOOL_EXSTYLE = "WS_EX_TOOLWINDOW"
 
 
-def cell(label, control, width, fixed=None, x=None, edit=False):
-    return {"label": label, "id": control, "width": width, "fixed": fixed, "x": x, "edit": edit}
+def cell(label, control, width, fixed=None, x=None, edit=False, name=None):
+    """A cell under its label. Code and scripts name the cell after its
+    label ("User ID": kUserID, USER_ID) unless `name` is given, which a label
+    that a template repeats needs."""
+    return {"label": label, "id": control, "width": width, "fixed": fixed, "x": x, "edit": edit, "name": name}
 
 
 def row(cells, cell_y, header_y, x=MARGIN):
     return {"cells": cells, "x": x, "cell_y": cell_y, "header_y": header_y}
 
 
-def message_template(tid, title, size, rows):
-    return {"id": tid, "title": title, "size": size, "rows": rows, "font": "Tahoma",
+def message_template(tid, name, title, size, rows):
+    return {"id": tid, "name": name, "title": title, "size": size, "rows": rows, "font": "Tahoma",
             "style": MESSAGE_STYLE, "exstyle": TOOL_EXSTYLE, "label_ids": None}
 
 
@@ -116,7 +125,7 @@ def position_report(tid, number, ri_id, tail):
         cell("SS", 1248, 20),
     ] + tail
     width = 643 if number == 3 else 603
-    return message_template(tid, f" Message {number} : Position report", (width, 40),
+    return message_template(tid, f"PositionReport{number}", f" Message {number} : Position report", (width, 40),
                             [row(cells, ROW1_CELL_Y, ROW1_HEADER_Y)])
 
 
@@ -124,7 +133,7 @@ SOTDMA_TAIL = [cell("STO", 1252, 20), cell("SubMSG", 1757, 40)]
 ITDMA_TAIL = [cell("SInc", 1173, 40), cell("NSlots", 1177, 40), cell("KFlag", 1179, 20)]
 
 
-def acknowledge(tid, number, title, width):
+def acknowledge(tid, name, number, title, width):
     cells = [
         cell("Msg", STATIC_ID, 20, fixed=str(number)),
         cell("RI", 1177, 20),
@@ -133,15 +142,15 @@ def acknowledge(tid, number, title, width):
     ]
     for n, (dest, seq) in enumerate(((1215, 1244), (1217, 1245), (1219, 1246), (1221, 1247)), 1):
         cells += [cell(f"DestinationID{n}", dest, 60), cell(f"SqID{n}", seq, 20)]
-    return message_template(tid, title, (width, 40), [row(cells, ROW1_CELL_Y, ROW1_HEADER_Y)])
+    return message_template(tid, name, title, (width, 40), [row(cells, ROW1_CELL_Y, ROW1_HEADER_Y)])
 
 
-def class_b(tid, title, ss_id, tail, row2_x):
+def class_b(tid, name, title, ss_id, tail, row2_x):
     row1 = [
         cell("Msg", 2131, 20, fixed="18"),
         cell("RI", 1091, 20),
         cell("User ID", 1160, 60),
-        cell("S", 1951, 20),
+        cell("S", 1951, 20, name="Regional8"),
         cell("SOG", 1163, 40),
         cell("PA", 1164, 20),
         cell("Longitude", 1165, 60),
@@ -149,7 +158,7 @@ def class_b(tid, title, ss_id, tail, row2_x):
         cell("COG", 1167, 40),
         cell("THead", 1168, 40),
         cell("TSTP", 1169, 20),
-        cell("S", 1371, 20),
+        cell("S", 1371, 20, name="Regional2"),
         cell("Unit", 1317, 20),
         cell("MKD", 1318, 20),
         cell("DSC", 1320, 20),
@@ -159,7 +168,7 @@ def class_b(tid, title, ss_id, tail, row2_x):
     ]
     row2 = [cell("RAIM", 1172, 20), cell("CF", 1107, 20), cell("SS", ss_id, 20)] + tail
     # The second row ends where the first does, at the right of the template.
-    return message_template(tid, title, (563, 75), [
+    return message_template(tid, name, title, (563, 75), [
         row(row1, ROW1_CELL_Y, ROW1_HEADER_Y),
         row(row2, 55, 40, x=row2_x),
     ])
@@ -182,11 +191,11 @@ def static_data_24(tid, part_b):
             cell("dimC", 1112, 20),
             cell("dimE", 1113, 20),
         ]
-        title, width = " Message 24 B : Static data report", 403
+        name, title, width = "StaticDataB", " Message 24 B : Static data report", 403
     else:
         cells += [cell("Name Of Ship", 1109, 160)]
-        title, width = " Message 24 A : Static data report", 343
-    return message_template(tid, title, (width, 40), [row(cells, ROW1_CELL_Y, ROW1_HEADER_Y)])
+        name, title, width = "StaticDataA", " Message 24 A : Static data report", 343
+    return message_template(tid, name, title, (width, 40), [row(cells, ROW1_CELL_Y, ROW1_HEADER_Y)])
 
 
 def dims(last="dimD"):
@@ -197,16 +206,16 @@ TEMPLATES = [
     position_report(1452, 1, 1177, SOTDMA_TAIL),
     position_report(1453, 2, 1177, SOTDMA_TAIL),
     position_report(1456, 3, 1091, ITDMA_TAIL),
-    message_template(120, " Message 4 : UTC and position report from base station", (543, 40), [
+    message_template(120, "BaseStation", " Message 4 : UTC and position report from base station", (543, 40), [
         row([
             cell("Msg", STATIC_ID, 20, fixed="4"),
             cell("RI", 1177, 20),
             cell("User ID", 1160, 60),
             cell("utcY", 1096, 40),
-            cell("utcM", 1098, 20),
+            cell("utcM", 1098, 20, name="UtcMonth"),
             cell("utcD", 1101, 20),
             cell("utcH", 1102, 20),
-            cell("utcM", 1103, 20),
+            cell("utcM", 1103, 20, name="UtcMinute"),
             cell("utcS", 1104, 20),
             cell("Longitude", 1165, 60),
             cell("Latitude", 1166, 60),
@@ -219,7 +228,7 @@ TEMPLATES = [
             cell("SubMSG", 1757, 40),
         ], ROW1_CELL_Y, ROW1_HEADER_Y),
     ]),
-    message_template(121, " Message 5 : Ship static and voyage related data", (523, 70), [
+    message_template(121, "StaticVoyage", " Message 5 : Ship static and voyage related data", (523, 70), [
         row([
             cell("Msg", STATIC_ID, 20, fixed="5"),
             cell("RI", 1177, 20),
@@ -232,23 +241,23 @@ TEMPLATES = [
         ] + dims(), ROW1_CELL_Y, ROW1_HEADER_Y),
         row([
             cell("EPFD", 1134, 20),
-            cell("etaM", 1123, 20),
+            cell("etaM", 1123, 20, name="EtaMonth"),
             cell("etaD", 1124, 20),
             cell("etaH", 1126, 20),
-            cell("etaM", 1127, 20),
+            cell("etaM", 1127, 20, name="EtaMinute"),
             cell("Draught", 1145, 40),
             cell("Destination", 1047, 160),
             cell("DTE", 1105, 20),
             cell("S", 1171, 20),
         ], 51, 36, x=MARGIN + 156),
     ]),
-    acknowledge(129, 7, " Message 7 : Binary acknowledge", 463),
-    acknowledge(132, 13, " Message 13 : Safety related acknowledge", 474),
-    class_b(1471, " Message 18: Standard class B equipment position report -SOTDMA", 1248,
+    acknowledge(129, "BinaryAcknowledge", 7, " Message 7 : Binary acknowledge", 463),
+    acknowledge(132, "SafetyAcknowledge", 13, " Message 13 : Safety related acknowledge", 474),
+    class_b(1471, "ClassBSotdma", " Message 18: Standard class B equipment position report -SOTDMA", 1248,
             [cell("STO", 1252, 20), cell("SubMSG", 1757, 40)], 427),
-    class_b(142, " Message 18: Standard class B equipment position report - ITDMA", 1170,
+    class_b(142, "ClassBItdma", " Message 18: Standard class B equipment position report - ITDMA", 1170,
             [cell("SInc", 1173, 20), cell("NSlots", 1177, 40), cell("KF", 1179, 20)], 407),
-    message_template(126, " Message 21 : Aids-to-navigation report", (543, 75), [
+    message_template(126, "AtonReport", " Message 21 : Aids-to-navigation report", (543, 75), [
         row([
             cell("Msg", STATIC_ID, 20, fixed="21"),
             cell("RI", 1177, 20),
@@ -266,14 +275,14 @@ TEMPLATES = [
             cell("RAIM", 1172, 20),
             cell("VPF", 1115, 20),
             cell("AS", 1192, 20),
-            cell("S", 1039, 20),
+            cell("S", 1039, 20, name="Spare"),
             cell("Aids to Navigation Extended Name", 1117, 160),
-            cell("S", 1014, 20),
+            cell("S", 1014, 20, name="ExtensionSpare"),
         ], 55, 40, x=157),
     ]),
     static_data_24(151, part_b=False),
     static_data_24(152, part_b=True),
-    message_template(1432, "ABK - Addressed and Binary Broadcast Acknowledgement", (241, 46), [
+    message_template(1432, "Abk", "ABK - Addressed and Binary Broadcast Acknowledgement", (241, 46), [
         row([
             cell("Msg", 1814, 20, fixed="ABK"),
             cell("Destination ID", 1815, 61),
@@ -298,9 +307,11 @@ def tidal_window():
                   "ToUtcHour", "ToUtcMin", f"CurrDirectionPred {n}", f"CurrSpeedPrediction  {n}"]
         first_id = 1170 + 8 * (n - 1)
         cell_y = 15 + 25 * n
-        rows.append(row([cell(label, first_id + i, None) for i, label in enumerate(labels)],
-                        cell_y, cell_y - HEADER_HEIGHT))
-    return {"id": 1447, "title": "Message 6 : ABM - Tidal Window", "size": (449, 106), "rows": rows,
+        # The times repeat in every window: their names carry its number.
+        rows.append(row([cell(label, first_id + i, None, name=None if str(n) in label else f"{label}{n}")
+                         for i, label in enumerate(labels)], cell_y, cell_y - HEADER_HEIGHT))
+    return {"id": 1447, "name": "TidalWindow", "title": "Message 6 : ABM - Tidal Window", "size": (449, 106),
+            "rows": rows,
             "font": "MS Sans Serif", "style": "DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU",
             "exstyle": None, "label_ids": None}
 
@@ -334,9 +345,11 @@ def met_hydro():
     for labels, ids, cell_y in zip(edit_rows, edit_ids, (46, 91, 131)):
         rows.append(row([cell(label, cid, 40, edit=True) for label, cid in zip(labels, ids)],
                         cell_y, cell_y - CELL_HEIGHT))
+    rows[-1]["cells"][-1]["name"] = "LastSpare"  # the first row has a Spare too
     # Every control here has its own id: the message id cell is 65535, which
     # a static without an id would share. The labels count up from 1085.
-    return {"id": 1448, "title": "Message 8 : BBM Meteorological and Hydrological ", "size": (453, 156),
+    return {"id": 1448, "name": "MetHydro", "title": "Message 8 : BBM Meteorological and Hydrological ",
+            "size": (453, 156),
             "rows": rows, "font": "MS Sans Serif",
             "style": MESSAGE_STYLE, "exstyle": "WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE", "label_ids": 1085}
 
@@ -516,6 +529,73 @@ def render(template):
     return "\n".join(out)
 
 
+def words(name):
+    """The words of a label or a name: "User ID" is User, ID; "AirTemp" is
+    Air, Temp; "UTCDdhhmm" is UTC, Ddhhmm."""
+    return re.findall(r"[A-Z]+(?=[A-Z][a-z]|[0-9]|$)|[A-Z]?[a-z]+[0-9]*|[A-Z]+[0-9]*|[0-9]+", name)
+
+
+def cell_name(c):
+    """A cell's name in code: its own, or its label's words run together."""
+    if c["name"]:
+        return c["name"]
+    return "".join(w[0].upper() + w[1:] for w in re.findall(r"[A-Za-z0-9]+", c["label"]))
+
+
+def snake(name, upper=False):
+    text = "_".join(w.lower() for w in words(name))
+    return text.upper() if upper else text
+
+
+def named_cells(template):
+    """(name, id) of every cell with an id, in the template's order; fails
+    when two cells of a template would share a name."""
+    cells = [(cell_name(c), c["id"]) for r in template["rows"] for c in r["cells"] if c["id"] != STATIC_ID]
+    names = [n for n, _ in cells]
+    for n in names:
+        if names.count(n) > 1:
+            raise LayoutError(f"template {template['id']}: two cells are named {n}: give each a name")
+    return cells
+
+
+GENERATED_NOTE = ("Generated by scripts/gen_view_dialogs.py from its template tables{}: edit",
+                  "the tables there and rerun it rather than editing this file.")
+
+
+def render_ids_header():
+    out = ["// Identifiers of the message view templates and of their cells, by name.",
+           "// " + GENERATED_NOTE[0].format(""), "// " + GENERATED_NOTE[1], "#pragma once", "",
+           "// The templates, by the view they hold.", "namespace view_template {"]
+    for t in TEMPLATES:
+        out += [f"// {t['title'].strip()}", f"constexpr int k{t['name']} = {t['id']};"]
+    out += ["}  // namespace view_template"]
+    for t in TEMPLATES:
+        out += ["", f"// The cells of template {t['id']}, after their labels.", f"namespace {snake(t['name'])}_cells {{"]
+        out += [f"constexpr int k{n} = {cid};" for n, cid in named_cells(t)]
+        out += [f"}}  // namespace {snake(t['name'])}_cells"]
+    return "\n".join(out) + "\n"
+
+
+def resource_ids(path):
+    """NAME and number of every `#define NAME number` of the resource header."""
+    return re.findall(r"^#define\s+(\w+)\s+(\d+)\s*$", path.read_text(), re.M)
+
+
+def render_ids_shell(resource_header):
+    out = ["# Identifiers of the client's menu commands, dialogs and controls (from",
+           "# res/resource.h), and of the message view templates, their titles and",
+           "# cells, for the end-to-end scripts and scripts/run.sh.",
+           "# " + GENERATED_NOTE[0].format(" and res/resource.h"), "# " + GENERATED_NOTE[1], "",
+           "# Win32's own button ids.", "IDOK=1", "IDCANCEL=2", "", "# res/resource.h"]
+    out += [f"{name}={number}" for name, number in resource_ids(resource_header)]
+    for t in TEMPLATES:
+        prefix = snake(t["name"], upper=True)
+        out += ["", f"# Template {t['id']}, its title and its cells.", f"VIEW_{prefix}={t['id']}",
+                f"VIEW_{prefix}_TITLE='{t['title']}'"]
+        out += [f"{prefix}_{snake(n, upper=True)}={cid}" for n, cid in named_cells(t)]
+    return "\n".join(out) + "\n"
+
+
 def generate():
     parts = [
         "/* Message view dialog templates.",
@@ -528,16 +608,22 @@ def generate():
 
 
 def main():
-    target = pathlib.Path(__file__).resolve().parent.parent / "res" / "view_dialogs.rc"
+    root = pathlib.Path(__file__).resolve().parent.parent
     try:
-        text = generate()
+        files = {
+            root / "res" / "view_dialogs.rc": generate(),
+            root / "views" / "view_ids.h": render_ids_header(),
+            root / "tests" / "e2e" / "ids.sh": render_ids_shell(root / "res" / "resource.h"),
+        }
     except LayoutError as error:
         sys.exit(f"gen_view_dialogs: {error}")
     if "--check" in sys.argv[1:]:
-        if target.read_text() != text:
-            sys.exit(f"gen_view_dialogs: {target} is stale; rerun scripts/gen_view_dialogs.py")
+        stale = [str(path) for path, text in files.items() if not path.exists() or path.read_text() != text]
+        if stale:
+            sys.exit(f"gen_view_dialogs: stale: {', '.join(stale)}; rerun scripts/gen_view_dialogs.py")
         return
-    target.write_text(text)
+    for path, text in files.items():
+        path.write_text(text)
 
 
 if __name__ == "__main__":
