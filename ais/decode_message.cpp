@@ -5,42 +5,20 @@
 
 #include "ais/dearmour.h"
 #include "ais/decode.h"
+#include "ais/message_types.h"
 
 namespace {
 
 using Decoder = void (*)(const uint8_t* payload, DecodedMessage* record);
 
-// Decoder by message id; ids without one leave only the payload filled.
+// Decoder by message id, from the message types' table; ids without one
+// leave only the payload filled.
 struct DecoderTable {
   Decoder byId[64];
   constexpr DecoderTable() : byId() {
-    byId[1] = DecodePositionReport;
-    byId[2] = DecodePositionReport;
-    byId[3] = DecodePositionReport;
-    byId[4] = DecodeBaseStation;
-    byId[5] = DecodeStaticVoyage;
-    byId[6] = DecodeAddressedBinary;
-    byId[7] = DecodeAcknowledge;
-    byId[8] = DecodeBroadcastBinary;
-    byId[9] = DecodeSarAircraftPosition;
-    byId[10] = DecodeUtcInquiry;
-    byId[11] = DecodeBaseStation;  // the UTC and date response reads like a base station report
-    byId[12] = DecodeAddressedSafety;
-    byId[13] = DecodeAcknowledge;
-    byId[14] = DecodeBroadcastSafety;
-    byId[15] = DecodeInterrogation;
-    byId[16] = DecodeAssignedModeCommand;
-    byId[17] = DecodeDgnssBroadcast;
-    byId[18] = DecodeClassBPosition;
-    byId[19] = DecodeExtendedClassBPosition;
-    byId[20] = DecodeDataLinkManagement;
-    byId[21] = DecodeAtonReport;
-    byId[22] = DecodeChannelManagement;
-    byId[23] = DecodeGroupAssignment;
-    byId[24] = DecodeStaticDataReport;
-    byId[25] = DecodeSingleSlotBinary;
-    byId[26] = DecodeMultipleSlotBinary;
-    byId[27] = DecodeLongRangeBroadcast;
+#define ASM_TYPE_DECODER(id, title, decoder, view, encoder) byId[id] = decoder;
+    ASM_MESSAGE_TYPES(ASM_TYPE_DECODER)
+#undef ASM_TYPE_DECODER
   }
 };
 

@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "ais/decode.h"
+#include "ais/message_types.h"
 
 namespace {
 
@@ -14,10 +15,11 @@ constexpr uint32_t Ids(std::initializer_list<int> messageIds) {
   return mask;
 }
 
-// Every message id from 1 to 27 has a decoder and carries the header; the
-// groups below are the fields several message tables share.
-constexpr uint32_t kDecoded =
-    Ids({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27});
+// Every message type of the table has a decoder and carries the header;
+// the groups below are the fields several message tables share.
+#define ASM_TYPE_BIT(id, title, decoder, view, encoder) | MessageFieldBit(id)
+constexpr uint32_t kDecoded = 0 ASM_MESSAGE_TYPES(ASM_TYPE_BIT);
+#undef ASM_TYPE_BIT
 constexpr uint32_t kAbk = kAbkFieldBit;
 constexpr uint32_t kClassA = Ids({1, 2, 3});
 constexpr uint32_t kBaseStation = Ids({4, 11});

@@ -4,8 +4,10 @@
 #include "sim/vdm_encoder.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "ais/bit_writer.h"
+#include "ais/message_types.h"
 
 namespace {
 
@@ -221,6 +223,95 @@ int AcknowledgedPairs(const DecodedMessage& m) {
   return 1;
 }
 
+// What a BBM or ABM sentence carries after the header: `bits` bits of
+// `data` (for 6 and 8 from the application identifier on; for 14 the
+// six-bit text).
+struct ApplicationData {
+  const uint8_t* data;
+  int bits;
+};
+
+// One packer per message layout, after the header; each returns the
+// message's length in bits.
+using Packer = int (*)(const DecodedMessage& m, ApplicationData application, uint8_t* out);
+
+int PackPositionReportSotdma(const DecodedMessage& m, ApplicationData, uint8_t* out) {
+  PackRows(kPositionReport, m, out);
+  PackRows(kSotdmaState, m, out);
+  return 168;
+}
+
+int PackPositionReportItdma(const DecodedMessage& m, ApplicationData, uint8_t* out) {
+  PackRows(kPositionReport, m, out);
+  PackRows(kItdmaState, m, out);
+  return 168;
+}
+
+int PackBaseStation(const DecodedMessage& m, ApplicationData, uint8_t* out) {
+  PackRows(kBaseStation, m, out);
+  return 168;
+}
+
+int PackStaticVoyage(const DecodedMessage& m, ApplicationData, uint8_t* out) {
+  PackRows(kStaticVoyage, m, out);
+  return 424;
+}
+
+int PackAddressedBinary(const DecodedMessage& m, ApplicationData application, uint8_t* out) {
+  PackRows(kAddressedBinary, m, out);
+  return BinaryMessage(application.data, application.bits, 72, out);
+}
+
+int PackAcknowledge(const DecodedMessage& m, ApplicationData, uint8_t* out) {
+  // The rows write all four pairs; the length keeps those carried.
+  PackRows(kAcknowledge, m, out);
+  const int bits = 40 + 32 * AcknowledgedPairs(m);
+  memset(out + bits / 8, 0, kMaxMessageBytes - bits / 8);
+  return bits;
+}
+
+int PackBroadcast(const DecodedMessage&, ApplicationData application, uint8_t* out) {
+  return BinaryMessage(application.data, application.bits, 40, out);
+}
+
+int PackClassBPosition(const DecodedMessage& m, ApplicationData, uint8_t* out) {
+  PackRows(kClassBPosition, m, out);
+  if (m.commStateFlag == 1)
+    PackRows(kItdmaState, m, out);
+  else
+    PackRows(kSotdmaState, m, out);
+  return 168;
+}
+
+int PackAtonReport(const DecodedMessage& m, ApplicationData, uint8_t* out) {
+  PackRows(kAtonReport, m, out);
+  const int extension = TextLength(m.nameExtension, 14);
+  WriteBitText(out, 272, m.nameExtension, extension);
+  return (272 + 6 * extension + 7) / 8 * 8;  // spare bits to a whole byte
+}
+
+int PackStaticDataReport(const DecodedMessage& m, ApplicationData, uint8_t* out) {
+  if (m.partNumber == 0) {
+    PackRows(kStaticPartA, m, out);
+    return 160;
+  }
+  PackRows(kStaticPartB, m, out);
+  return 168;
+}
+
+constexpr Packer kNoEncoder = nullptr;
+
+// The packer by message id, from the message types' table.
+struct PackerTable {
+  Packer byId[64];
+  constexpr PackerTable() : byId() {
+#define ASM_TYPE_PACKER(id, title, decoder, view, encoder) byId[id] = encoder;
+    ASM_MESSAGE_TYPES(ASM_TYPE_PACKER)
+#undef ASM_TYPE_PACKER
+  }
+};
+constexpr PackerTable kPackers;
+
 }  // namespace
 
 DecodedMessage BlankAisMessage(int messageId, uint32_t mmsi) {
@@ -234,59 +325,8 @@ DecodedMessage BlankAisMessage(int messageId, uint32_t mmsi) {
 int PackAisMessage(const DecodedMessage& m, const uint8_t* applicationData, int applicationBits, uint8_t* out) {
   memset(out, 0, kMaxMessageBytes);
   PackRows(kHeader, m, out);
-  switch (m.messageId) {
-    case 1:
-    case 2:
-      PackRows(kPositionReport, m, out);
-      PackRows(kSotdmaState, m, out);
-      return 168;
-    case 3:
-      PackRows(kPositionReport, m, out);
-      PackRows(kItdmaState, m, out);
-      return 168;
-    case 4:
-      PackRows(kBaseStation, m, out);
-      return 168;
-    case 5:
-      PackRows(kStaticVoyage, m, out);
-      return 424;
-    case 6:
-      PackRows(kAddressedBinary, m, out);
-      return BinaryMessage(applicationData, applicationBits, 72, out);
-    case 7:
-    case 13: {
-      // The rows write all four pairs; the length keeps those carried.
-      PackRows(kAcknowledge, m, out);
-      const int bits = 40 + 32 * AcknowledgedPairs(m);
-      memset(out + bits / 8, 0, kMaxMessageBytes - bits / 8);
-      return bits;
-    }
-    case 8:
-    case 14:  // a safety broadcast's text sits where a binary broadcast's data does
-      return BinaryMessage(applicationData, applicationBits, 40, out);
-    case 18:
-      PackRows(kClassBPosition, m, out);
-      if (m.commStateFlag == 1)
-        PackRows(kItdmaState, m, out);
-      else
-        PackRows(kSotdmaState, m, out);
-      return 168;
-    case 21: {
-      PackRows(kAtonReport, m, out);
-      const int extension = TextLength(m.nameExtension, 14);
-      WriteBitText(out, 272, m.nameExtension, extension);
-      return (272 + 6 * extension + 7) / 8 * 8;  // spare bits to a whole byte
-    }
-    case 24:
-      if (m.partNumber == 0) {
-        PackRows(kStaticPartA, m, out);
-        return 160;
-      }
-      PackRows(kStaticPartB, m, out);
-      return 168;
-    default:
-      return 0;
-  }
+  const Packer pack = m.messageId < std::size(kPackers.byId) ? kPackers.byId[m.messageId] : kNoEncoder;
+  return pack == kNoEncoder ? 0 : pack(m, {applicationData, applicationBits}, out);
 }
 
 int EncodeVdmSentences(VdmEncoder* encoder, const uint8_t* message, int bitCount, bool ownShip, char channel,

@@ -37,6 +37,19 @@ struct FieldRef {
   uint16_t size;  // bytes of the field (text: its room including the zero)
 };
 
+constexpr CellSource SourceForSize(size_t size) {
+  return size == 1 ? CellSource::kU8 : size == 2 ? CellSource::kU16 : size == 4 ? CellSource::kU32 : CellSource::kText;
+}
+
+// A field of the decoded record by name, for the tables of cells and rows;
+// text fields carry their room so that a missing terminator cannot run a
+// copy past them.
+#define ASM_RECORD_FIELD(name)                                                                          \
+  FieldRef {                                                                                            \
+    SourceForSize(sizeof(DecodedMessage::name)), static_cast<uint16_t>(offsetof(DecodedMessage, name)), \
+        static_cast<uint16_t>(sizeof(DecodedMessage::name))                                             \
+  }
+
 // Conditional cells: a list may leave a cell out depending on the view code
 // or the record.
 enum class CellWhen : uint8_t {

@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "ais/bit_reader.h"
+#include "ais/message_types.h"
 #include "views/cell_formats.h"
 
 namespace {
@@ -75,16 +76,7 @@ constexpr Meaning Range(uint32_t from, uint32_t to, const char* text) {
   return {from, to, text};
 }
 
-constexpr CellSource SourceForSize(size_t size) {
-  return size == 1 ? CellSource::kU8 : size == 2 ? CellSource::kU16 : size == 4 ? CellSource::kU32 : CellSource::kText;
-}
-
-// A field of the record by name; text fields carry their room.
-#define FIELD(name)                                                                                     \
-  FieldRef {                                                                                            \
-    SourceForSize(sizeof(DecodedMessage::name)), static_cast<uint16_t>(offsetof(DecodedMessage, name)), \
-        static_cast<uint16_t>(sizeof(DecodedMessage::name))                                             \
-  }
+#define FIELD ASM_RECORD_FIELD
 
 // Bits of the message itself, for the spare bits the decoders leave there.
 constexpr FieldRef Bits(uint16_t start) {
@@ -660,44 +652,42 @@ constexpr RowList kNoRows = {nullptr, 0};
 constexpr RowList kSelectorPart = Rows(kSelectorRows);
 constexpr RowList kCommStatePart = Rows(kCommStateRows);
 
-// Each message type: its name in the titles and its fields after the header
-// in three parts: its own, the communication state selector, the state.
+// Each message type's fields after the header, in three parts: its own, the
+// communication state selector, the state. Its title is the message types'
+// table's.
 struct GenericTable {
   uint8_t messageId;
-  const char* name;
   RowList parts[3];
 };
 
 constexpr GenericTable kGenericTables[] = {
-    {1, "Position report", {Rows(kPositionReportRows), kNoRows, kCommStatePart}},
-    {2, "Position report", {Rows(kPositionReportRows), kNoRows, kCommStatePart}},
-    {3, "Position report", {Rows(kPositionReportRows), kNoRows, kCommStatePart}},
-    {4, "UTC and position report from base station", {Rows(kBaseStationRows), kNoRows, kCommStatePart}},
-    {5, "Ship static and voyage related data", {Rows(kStaticVoyageRows)}},
-    {6, "Binary addressed message", {Rows(kAddressedBinaryRows)}},
-    {7, "Binary acknowledge", {Rows(kAcknowledgeRows)}},
-    {8, "Binary broadcast message", {Rows(kBroadcastBinaryRows)}},
-    {9, "Standard SAR aircraft position report", {Rows(kSarAircraftRows), kSelectorPart, kCommStatePart}},
-    {10, "UTC/date inquiry", {Rows(kUtcInquiryRows)}},
-    {11, "UTC/date response", {Rows(kBaseStationRows), kNoRows, kCommStatePart}},
-    {12, "Addressed safety related message", {Rows(kAddressedSafetyRows)}},
-    {13, "Safety related acknowledge", {Rows(kAcknowledgeRows)}},
-    {14, "Safety related broadcast message", {Rows(kBroadcastSafetyRows)}},
-    {15, "Interrogation", {Rows(kInterrogationRows)}},
-    {16, "Assigned mode command", {Rows(kAssignedModeRows)}},
-    {17, "DGNSS broadcast binary message", {Rows(kDgnssRows)}},
-    {18, "Standard class B equipment position report", {Rows(kClassBRows), kSelectorPart, kCommStatePart}},
-    {19, "Extended class B equipment position report", {Rows(kExtendedClassBRows)}},
-    {20, "Data link management message", {Rows(kDataLinkRows)}},
-    {21, "Aids-to-navigation report", {Rows(kAtonRows)}},
-    {22, "Channel management", {Rows(kChannelManagementRows)}},
-    {23, "Group assignment command", {Rows(kGroupAssignmentRows)}},
-    {24, "Static data report", {Rows(kStaticDataRows)}},
-    {25, "Single slot binary message", {Rows(kSlotBinaryRows)}},
-    {26,
-     "Multiple slot binary message with communications state",
-     {Rows(kSlotBinaryRows), kSelectorPart, kCommStatePart}},
-    {27, "Position report for long-range applications", {Rows(kLongRangeRows)}},
+    {1, {Rows(kPositionReportRows), kNoRows, kCommStatePart}},
+    {2, {Rows(kPositionReportRows), kNoRows, kCommStatePart}},
+    {3, {Rows(kPositionReportRows), kNoRows, kCommStatePart}},
+    {4, {Rows(kBaseStationRows), kNoRows, kCommStatePart}},
+    {5, {Rows(kStaticVoyageRows)}},
+    {6, {Rows(kAddressedBinaryRows)}},
+    {7, {Rows(kAcknowledgeRows)}},
+    {8, {Rows(kBroadcastBinaryRows)}},
+    {9, {Rows(kSarAircraftRows), kSelectorPart, kCommStatePart}},
+    {10, {Rows(kUtcInquiryRows)}},
+    {11, {Rows(kBaseStationRows), kNoRows, kCommStatePart}},
+    {12, {Rows(kAddressedSafetyRows)}},
+    {13, {Rows(kAcknowledgeRows)}},
+    {14, {Rows(kBroadcastSafetyRows)}},
+    {15, {Rows(kInterrogationRows)}},
+    {16, {Rows(kAssignedModeRows)}},
+    {17, {Rows(kDgnssRows)}},
+    {18, {Rows(kClassBRows), kSelectorPart, kCommStatePart}},
+    {19, {Rows(kExtendedClassBRows)}},
+    {20, {Rows(kDataLinkRows)}},
+    {21, {Rows(kAtonRows)}},
+    {22, {Rows(kChannelManagementRows)}},
+    {23, {Rows(kGroupAssignmentRows)}},
+    {24, {Rows(kStaticDataRows)}},
+    {25, {Rows(kSlotBinaryRows)}},
+    {26, {Rows(kSlotBinaryRows), kSelectorPart, kCommStatePart}},
+    {27, {Rows(kLongRangeRows)}},
 };
 
 constexpr bool TablesFit() {
@@ -710,11 +700,16 @@ constexpr bool TablesFit() {
 }
 static_assert(TablesFit(), "a message's rows outgrow kMaxGenericRows");
 
-const GenericTable* FindTable(int messageId) {
+constexpr const GenericTable* FindTable(int messageId) {
   for (const GenericTable& table : kGenericTables)
     if (table.messageId == messageId) return &table;
   return nullptr;
 }
+
+// Every message type has its table of fields here.
+#define ASM_TYPE_HAS_TABLE(id, title, decoder, view, encoder) &&FindTable(id) != nullptr
+static_assert(true ASM_MESSAGE_TYPES(ASM_TYPE_HAS_TABLE), "a message type has no generic table");
+#undef ASM_TYPE_HAS_TABLE
 
 bool RowWanted(GenericWhen when, const DecodedMessage& record) {
   switch (when) {
@@ -928,9 +923,9 @@ void FormatGenericTitle(const DecodedMessage& record, char* out, size_t size) {
   if (table == nullptr) {
     snprintf(out, size, " Message %d : Reserved for future use", record.payload[0] >> 2);
   } else if (table->messageId == 24) {
-    snprintf(out, size, " Message 24 %c : %s", record.partNumber == 0 ? 'A' : 'B', table->name);
+    snprintf(out, size, " Message 24 %c : %s", record.partNumber == 0 ? 'A' : 'B', MessageTypeTitle(24));
   } else {
-    snprintf(out, size, " Message %d : %s", table->messageId, table->name);
+    snprintf(out, size, " Message %d : %s", table->messageId, MessageTypeTitle(table->messageId));
   }
 }
 

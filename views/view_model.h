@@ -6,6 +6,7 @@
 
 #include "ais/decoded_message.h"
 #include "log/message_log.h"
+#include "views/cell_formats.h"
 
 constexpr int kViewCellText = 48;
 constexpr int kMaxViewCells = 64;
@@ -15,10 +16,41 @@ struct ViewCell {
   char text[kViewCellText];
 };
 
-// View codes (the dialog's initial parameter).
+// View codes (the dialog's initial parameter): a message view's is its
+// message id, but for these.
 constexpr int kViewAbk = 60;
 constexpr int kViewTidalWindow = 62;
 constexpr int kViewMetHydro = 81;
+
+// How a message type picks its template when the id alone does not.
+enum class ViewPick : uint8_t {
+  kGeneric,      // none of its own: only the generic view shows it, a click opens nothing
+  kFixed,        // templateId
+  kCommState,    // templateId when commStateFlag is 0 (SOTDMA), else otherTemplateId
+  kPartNumber,   // otherTemplateId when partNumber is 1 (part B), else templateId
+  kApplication,  // templateId only when dacFi is the application the view shows
+};
+
+struct CellList {
+  const CellRow* rows;
+  int count;
+};
+
+// A message view: its template or templates, how a message picks one, the
+// view code its dialog gets and the cells it writes.
+struct MessageView {
+  ViewPick pick;
+  int templateId;
+  int otherTemplateId;
+  int viewCode;
+  uint16_t dacFi;  // kApplication: DAC in the upper ten bits, FI in the lower six
+  CellList cells;
+};
+
+// The view a message type opens (its row of the message types' table), or
+// nullptr for an id the table lacks; and the ABK's view.
+const MessageView* MessageViewOf(int messageId);
+const MessageView* AbkView();
 
 // Fills `cells` with what the view writes; returns the count (0 for a view
 // code with no list).
