@@ -66,7 +66,7 @@ if [ $build -eq 1 ]; then
     cmake --build "$win64_dir" --target asm-client asm-driver; } ||
     { echo "run: the win64 build failed" >&2; exit 1; }
 fi
-ASM_SIM=$native_dir/asm-sim
+export ASM_SIM=$native_dir/asm-sim
 [ -x "$ASM_SIM" ] || { echo "run: no asm-sim at $ASM_SIM: build without --no-build" >&2; exit 1; }
 
 if [ $headless -eq 0 ] && [ -n "${DISPLAY:-}" ] && timeout 10 xdpyinfo >/dev/null 2>&1; then
@@ -83,37 +83,16 @@ source "$source_dir/tests/e2e/lib.sh"
 e2e_begin "$win64_dir" "$source_dir"
 E2E_NAME=run
 OWN_MMSI=244123456
-ports_dir=$E2E_HOME/ports
 SIM7_LOG=$E2E_HOME/sim-com7.log
 SIM9_LOG=$E2E_HOME/sim-com9.log
 TRACE=$E2E_HOME/client.out
 rm -f "$E2E_SHOTS"/run-*.png
 
 # The simulators first, so that their links exist when Wine lists the ports.
-start_sim() {
-  local port=$1 log=$2
-  shift 2
-  local link=$ports_dir/$port-sim
-  rm -f "$link"
-  "$ASM_SIM" --pty "$link" "$@" 2>"$log" &
-  E2E_PIDS+=($!)
-  e2e_wait_for 10 test -L "$link" || e2e_die "asm-sim for $port made no link: $(cat "$log")"
-  if ! grep -qF "\"$port\"=\"$link\"" "$WINEPREFIX/system.reg" 2>/dev/null; then
-    timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v "$port" /d "$link" /f >/dev/null 2>&1 ||
-      e2e_die "cannot register $port"
-  fi
-}
-start_sim COM7 "$SIM7_LOG" --role presentation --own-mmsi "$OWN_MMSI" --verbose
-start_sim COM9 "$SIM9_LOG" --role sensor
-# COM8 on a plain pseudo-terminal pair; this also restarts the wineserver,
-# which then lists all three ports.
+e2e_sim_port COM7 "$SIM7_LOG" --role presentation --own-mmsi "$OWN_MMSI" --verbose
+e2e_sim_port COM9 "$SIM9_LOG" --role sensor
+# COM8 on a plain pseudo-terminal pair; Wine then lists all three ports.
 e2e_ports COM8
-listed() {
-  local ports
-  ports=$(timeout 60 wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | tr -d '\r')
-  grep -qw COM7 <<<"$ports" && grep -qw COM9 <<<"$ports"
-}
-e2e_wait_for 10 listed || e2e_die "Wine does not list COM7 and COM9 as serial ports"
 
 # The client's trace of stored slots (OutputDebugStringA) tells which column
 # the simulator's answer landed in.
@@ -151,15 +130,14 @@ EOF
 fi
 
 # ---- The unattended demonstration on Xvfb.
-MET="Message 8 : BBM Meteorological and Hydrological "
-ABK="ABK - Addressed and Binary Broadcast Acknowledgement"
+MET=$VIEW_MET_HYDRO_TITLE
+ABK=$VIEW_ABK_TITLE
 SENSOR="Sensor Data Stream - Settings"
-POSITION_VIEWS=(" Message 1 : Position report" " Message 2 : Position report" " Message 3 : Position report"
-  " Message 18: Standard class B equipment position report -SOTDMA"
-  " Message 18: Standard class B equipment position report - ITDMA")
-OTHER_VIEWS=(" Message 4 : UTC and position report from base station" " Message 5 : Ship static and voyage related data"
-  " Message 7 : Binary acknowledge" " Message 13 : Safety related acknowledge" " Message 21 : Aids-to-navigation report"
-  " Message 24 A : Static data report" " Message 24 B : Static data report" "$ABK" "Message 6 : ABM - Tidal Window" "$MET")
+POSITION_VIEWS=("$VIEW_POSITION_REPORT1_TITLE" "$VIEW_POSITION_REPORT2_TITLE" "$VIEW_POSITION_REPORT3_TITLE"
+  "$VIEW_CLASS_B_SOTDMA_TITLE" "$VIEW_CLASS_B_ITDMA_TITLE")
+OTHER_VIEWS=("$VIEW_BASE_STATION_TITLE" "$VIEW_STATIC_VOYAGE_TITLE" "$VIEW_BINARY_ACKNOWLEDGE_TITLE"
+  "$VIEW_SAFETY_ACKNOWLEDGE_TITLE" "$VIEW_ATON_REPORT_TITLE" "$VIEW_STATIC_DATA_A_TITLE" "$VIEW_STATIC_DATA_B_TITLE" "$ABK"
+  "$VIEW_TIDAL_WINDOW_TITLE" "$MET")
 SHOTS=()
 step=0
 
@@ -183,7 +161,6 @@ shot() {
     say "  picture docs/$docs_name"
   fi
 }
-cell() { jq -r --argjson id "$2" '[.[] | select(.id == $id)][0].text' <<<"$1"; }
 # "slot notification" pairs of the client's trace, oldest first.
 stored_slots() {
   tr -d '\r' <"$TRACE" | sed -n 's/.*link 1 stored slot \([0-9]*\) notification \([0-9]*\).*/\1 \2/p'
@@ -191,15 +168,10 @@ stored_slots() {
 stored_count() { stored_slots | wc -l; }
 
 e2e_plot_geometry
-plot_w=$((E2E_PLOT_R - E2E_PLOT_L))
-# A click picks the column from the client x alone, in steps of a 50th of
-# the plot's width; aim at the middle of the step.
-column_x() { echo $(((2 * $1 + 1) * plot_w / 100)); }
-CLICK_Y=$(((E2E_PLOT_T + E2E_PLOT_B) / 2))
 
 # Clicks column I; prints the title of the view it opened, or nothing.
 open_column() {
-  local args=(click-at "$(column_x "$1")" "$CLICK_Y" -- sleep 600) title k out=()
+  local args=(click-at "$(e2e_click_x "$1")" "$E2E_CLICK_Y" -- sleep 600) title k out=()
   for title in "${POSITION_VIEWS[@]}" "${OTHER_VIEWS[@]}"; do args+=(-- exists "$title"); done
   e2e_drive_lines out "${args[@]}"
   k=2
@@ -211,7 +183,7 @@ open_column() {
 close_view() { e2e_drive close "$1" -- wait-gone "$1" >/dev/null; }
 
 begin_step "connect the Presentation Port (COM7, 38400 baud) and let traffic arrive"
-e2e_connect 1060 COM7 38400 transponder
+e2e_connect "$ID_PRESENTATION_PORT" COM7 38400 transponder
 say "  the client reports: $(jq -r .text <<<"$E2E_REPORT")"
 arrived() { [ "$(stored_count)" -ge 15 ]; }
 e2e_wait_for 30 arrived || e2e_die "fewer than 15 messages reached the log in 30 s (see $SIM7_LOG)"
@@ -220,9 +192,9 @@ shot traffic
 
 begin_step "BBM to Presentation Port; wait for the simulator's !AIVDO message 8 and \$AIABK"
 bbm_before=$(grep -c 'BBM [0-9]* complete' "$SIM7_LOG")
-abk_before=$(stored_slots | grep -c ' 1028$')
-e2e_drive menu 40716 >/dev/null
-answered() { [ "$(stored_slots | grep -c ' 1028$')" -gt "$abk_before" ]; }
+abk_before=$(stored_slots | grep -c " $ID_LOG_ABK\$")
+e2e_drive menu "$ID_BBM_PRESENTATION" >/dev/null
+answered() { [ "$(stored_slots | grep -c " $ID_LOG_ABK\$")" -gt "$abk_before" ]; }
 e2e_wait_for 15 answered || e2e_die "no ABK reached the client's log within 15 s (see $SIM7_LOG)"
 [ "$(grep -c 'BBM [0-9]* complete' "$SIM7_LOG")" -gt "$bbm_before" ] ||
   e2e_die "the simulator did not take the client's BBM: $(grep -E 'BBM|bad|ignored' "$SIM7_LOG" | tail -3)"
@@ -231,10 +203,10 @@ grep -E '> !AIVDO,[0-9],[0-9],[0-9]*,[AB],8|> \$AIABK' "$SIM7_LOG" | tail -n 3 |
   sed 's/^asm-sim: > /run:   simulator answered /; s/\\x0D\\x0A$//'
 # The simulator sends its VDO just before the ABK, and nothing in between on
 # this link: the met/hydro report is in the column left of the ABK's.
-abk_slot=$(stored_slots | awk '$2 == 1028 { s = $1 } END { print s }')
+abk_slot=$(stored_slots | awk -v abk="$ID_LOG_ABK" '$2 == abk { s = $1 } END { print s }')
 met_slot=$(((abk_slot + 49) % 50))
 say "  ABK in column $abk_slot, the echoed message 8 in column $met_slot"
-e2e_drive hover "$(column_x "$abk_slot")" "$(e2e_row_y 8)" -- sleep 300 -- title main >/dev/null
+e2e_drive hover "$(e2e_click_x "$abk_slot")" "$(e2e_row_y 8)" -- sleep 300 -- title main >/dev/null
 say "  pointer on the ABK's mark; the title reads \"${E2E_OUT[2]}\""
 shot answered main main-window.png
 
@@ -243,12 +215,13 @@ opened=$(open_column "$met_slot")
 [ "$opened" = "$MET" ] || e2e_die "column $met_slot opened \"${opened:-nothing}\", not the met/hydro view"
 e2e_drive dump "$MET" >/dev/null
 met_dump=${E2E_OUT[0]}
-e2e_eq "met/hydro: User ID" "$OWN_MMSI" "$(cell "$met_dump" 1066)"
-e2e_eq "met/hydro: DAC" 1 "$(cell "$met_dump" 1068)"
-e2e_eq "met/hydro: FI" 31 "$(cell "$met_dump" 1069)"
-e2e_eq "met/hydro: air temperature not available" -1024 "$(cell "$met_dump" 1542)"
-say "  User ID $(cell "$met_dump" 1066), DAC $(cell "$met_dump" 1068) FI $(cell "$met_dump" 1069)," \
-  "UTC dd:hh:mm $(cell "$met_dump" 2063), position $(cell "$met_dump" 2061) $(cell "$met_dump" 2062)"
+e2e_eq "met/hydro: User ID" "$OWN_MMSI" "$(e2e_cell "$met_dump" "$MET_HYDRO_USER_ID")"
+e2e_eq "met/hydro: DAC" 1 "$(e2e_cell "$met_dump" "$MET_HYDRO_DAC")"
+e2e_eq "met/hydro: FI" 31 "$(e2e_cell "$met_dump" "$MET_HYDRO_FI")"
+e2e_eq "met/hydro: air temperature not available" -1024 "$(e2e_cell "$met_dump" "$MET_HYDRO_AIR_TEMP")"
+say "  User ID $(e2e_cell "$met_dump" "$MET_HYDRO_USER_ID"), DAC $(e2e_cell "$met_dump" "$MET_HYDRO_DAC")" \
+  "FI $(e2e_cell "$met_dump" "$MET_HYDRO_FI"), UTC dd:hh:mm $(e2e_cell "$met_dump" "$MET_HYDRO_UTC_DDHHMM")," \
+  "position $(e2e_cell "$met_dump" "$MET_HYDRO_LATITUDE") $(e2e_cell "$met_dump" "$MET_HYDRO_LONGITUDE")"
 shot met-hydro "$MET" met-hydro-view.png
 close_view "$MET"
 
@@ -257,16 +230,16 @@ opened=$(open_column "$abk_slot")
 [ "$opened" = "$ABK" ] || e2e_die "column $abk_slot opened \"${opened:-nothing}\", not the ABK view"
 e2e_drive dump "$ABK" >/dev/null
 abk_dump=${E2E_OUT[0]}
-e2e_eq "ABK: message id" 8 "$(cell "$abk_dump" 1817)"
-e2e_eq "ABK: type (broadcast made)" 3 "$(cell "$abk_dump" 1819)"
-say "  channel $(cell "$abk_dump" 1816), message $(cell "$abk_dump" 1817)," \
-  "sequence number $(cell "$abk_dump" 1818), type $(cell "$abk_dump" 1819)"
+e2e_eq "ABK: message id" 8 "$(e2e_cell "$abk_dump" "$ABK_MSG_TYPE")"
+e2e_eq "ABK: type (broadcast made)" 3 "$(e2e_cell "$abk_dump" "$ABK_TYPE_OF_ACK")"
+say "  channel $(e2e_cell "$abk_dump" "$ABK_RX_CH"), message $(e2e_cell "$abk_dump" "$ABK_MSG_TYPE")," \
+  "sequence number $(e2e_cell "$abk_dump" "$ABK_SEQ_NUM"), type $(e2e_cell "$abk_dump" "$ABK_TYPE_OF_ACK")"
 shot abk "$ABK" abk-view.png
 close_view "$ABK"
 
 begin_step "open a position report from the traffic"
 found=
-for slot in $(stored_slots | awk '$2 == 1027 { print $1 }' | tail -n 12 | tac); do
+for slot in $(stored_slots | awk -v vdm="$ID_LOG_VDM" '$2 == vdm { print $1 }' | tail -n 12 | tac); do
   opened=$(open_column "$slot")
   [ -n "$opened" ] || continue
   for title in "${POSITION_VIEWS[@]}"; do
@@ -277,8 +250,9 @@ for slot in $(stored_slots | awk '$2 == 1027 { print $1 }' | tail -n 12 | tac); 
   done
   if [ -n "$found" ]; then
     e2e_drive dump "$found" >/dev/null
-    say "  column $slot:$found: User ID $(cell "${E2E_OUT[0]}" 1160)," \
-      "$(cell "${E2E_OUT[0]}" 1166) $(cell "${E2E_OUT[0]}" 1165), SOG $(cell "${E2E_OUT[0]}" 1163)"
+    say "  column $slot:$found: User ID $(e2e_cell "${E2E_OUT[0]}" "$POSITION_REPORT1_USER_ID")," \
+      "$(e2e_cell "${E2E_OUT[0]}" "$POSITION_REPORT1_LATITUDE") $(e2e_cell "${E2E_OUT[0]}" "$POSITION_REPORT1_LONGITUDE")," \
+      "SOG $(e2e_cell "${E2E_OUT[0]}" "$POSITION_REPORT1_SOG")"
     shot position "$found" position-view.png
     close_view "$found"
     break
@@ -289,17 +263,17 @@ done
 [ -n "$found" ] || e2e_die "none of the last traffic columns opened a position report"
 
 begin_step "Sensor Port > Alpha on COM9 with the formatter GGA"
-e2e_connect 40706 COM9 4800 sensor
-e2e_drive set-text "$SENSOR" 2096 GGA >/dev/null
+e2e_connect "$ID_SENSOR_ALPHA" COM9 4800 sensor
+e2e_drive set-text "$SENSOR" "$IDC_FORMATTER" GGA >/dev/null
 counted() {
-  e2e_drive get-text "$SENSOR" 2098 >/dev/null
+  e2e_drive get-text "$SENSOR" "$IDC_COUNTER" >/dev/null
   [ "${E2E_OUT[0]:-0}" -ge 3 ] 2>/dev/null
 }
 e2e_wait_for 20 counted || e2e_die "the Sensor Port counted fewer than 3 GGA sentences in 20 s (see $SIM9_LOG)"
-e2e_drive get-text "$SENSOR" 2098 -- get-text "$SENSOR" 2077 >/dev/null
+e2e_drive get-text "$SENSOR" "$IDC_COUNTER" -- get-text "$SENSOR" "$IDC_STREAM" >/dev/null
 say "  counter ${E2E_OUT[0]}; shown: $(sed 's/\\r\\n.*//' <<<"${E2E_OUT[1]}") ..."
 shot sensor "$SENSOR" sensor-dialog.png
-e2e_drive click "$SENSOR" 2 -- wait-gone "$SENSOR" >/dev/null
+e2e_drive click "$SENSOR" "$IDCANCEL" -- wait-gone "$SENSOR" >/dev/null
 
 begin_step "close the client"
 e2e_drive close main >/dev/null

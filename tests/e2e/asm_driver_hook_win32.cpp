@@ -12,32 +12,9 @@
 #include <utility>
 
 #include "tests/e2e/asm_driver_channel.h"
+#include "tests/e2e/asm_driver_text.h"
 
 namespace {
-
-std::string Utf8(const wchar_t* text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string out(size > 0 ? size - 1 : 0, '\0');
-  if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-  return out;
-}
-
-std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char hex[8];
-      snprintf(hex, sizeof hex, "\\u%04x", c);
-      out += hex;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
 
 std::string MenuJson(HMENU menu) {
   int count = GetMenuItemCount(menu);

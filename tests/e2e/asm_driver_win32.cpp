@@ -61,6 +61,7 @@
 #include <vector>
 
 #include "tests/e2e/asm_driver_channel.h"
+#include "tests/e2e/asm_driver_text.h"
 // clang-format off
 #include <tlhelp32.h>  // needs windows.h first
 // clang-format on
@@ -69,69 +70,6 @@ namespace {
 
 constexpr UINT kSendTimeoutMs = 5000;
 DWORD waitTimeoutMs = 10000;  // for every "wait until it appears" step
-
-std::string Utf8(const wchar_t* text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string out(size > 0 ? size - 1 : 0, '\0');
-  if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-  return out;
-}
-
-std::wstring Wide(const std::string& text) {
-  int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring out(size > 0 ? size - 1 : 0, L'\0');
-  if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), size);
-  return out;
-}
-
-std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char hex[8];
-          snprintf(hex, sizeof hex, "\\u%04x", c);
-          out += hex;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-// Texts printed as results stay on their line: backslash, CR and LF are
-// written as \\, \r and \n.
-std::string OneLine(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\\')
-      out += "\\\\";
-    else if (c == '\r')
-      out += "\\r";
-    else if (c == '\n')
-      out += "\\n";
-    else
-      out += c;
-  }
-  return out;
-}
 
 struct Failure {
   std::string reason;
@@ -401,226 +339,268 @@ long CountHandles(DWORD process) {
 
 using Args = std::vector<std::string>;
 
-void Need(const Args& a, size_t count, const char* usage) {
-  if (a.size() != count + 1) Fail(std::string("usage: ") + usage);
+// One action: its verb, how many words follow it, its usage and its handler,
+// which returns the action's one line of output.
+struct Verb {
+  const char* name;
+  size_t leastWords;
+  size_t mostWords;
+  const char* usage;
+  std::string (*run)(const Args& a);
+};
+
+std::string DoWaitMain(const Args&) {
+  char text[32];
+  snprintf(text, sizeof text, "%p", static_cast<void*>(WaitFor("main")));
+  return text;
 }
+
+std::string DoWaitWindow(const Args& a) {
+  WaitFor(a[1], a.size() == 3 ? a[2] : "");
+  return "ok";
+}
+
+std::string DoWaitGone(const Args& a) {
+  HWND window = a[1] == "main" ? FindMain() : FindTopLevel(a[1], "");
+  if (window) WaitGone(window);
+  return "ok";
+}
+
+std::string DoExists(const Args& a) {
+  return (a[1] == "main" ? FindMain() : FindTopLevel(a[1], "")) ? "yes" : "no";
+}
+
+std::string DoTitle(const Args& a) {
+  return OneLine(WindowText(WaitFor(a[1])));
+}
+
+std::string DoMenu(const Args& a) {
+  PostOrFail(WaitFor("main"), WM_COMMAND, MAKEWPARAM(atoi(a[1].c_str()), 0), 0);
+  return "ok";
+}
+
+std::string DoMenuItems(const Args&) {
+  return AskClient(WaitFor("main"), kQueryMenu);
+}
+
+std::string DoMenuState(const Args& a) {
+  std::string state = AskClient(WaitFor("main"), kQueryMenuState, atoi(a[1].c_str()));
+  if (state == "missing") Fail("no menu item " + a[1]);
+  return state;
+}
+
+std::string DoSetText(const Args& a) {
+  std::wstring text = Wide(a[3]);
+  if (!SendOrFail(Control(WaitFor(a[1]), a[2]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())))
+    Fail("control " + a[2] + " refused the text");
+  return "ok";
+}
+
+std::string DoGetText(const Args& a) {
+  return OneLine(WindowText(Control(WaitFor(a[1]), a[2])));
+}
+
+std::string DoSelect(const Args& a) {
+  HWND dialog = WaitFor(a[1]);
+  HWND combo = Control(dialog, a[2]);
+  std::wstring text = Wide(a[3]);
+  LRESULT index = SendOrFail(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  if (index == CB_ERR) Fail("no entry \"" + a[3] + "\" in list " + a[2]);
+  // CB_SELECTSTRING does not notify the owner; a user's pick does.
+  SendOrFail(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  return std::to_string(index);
+}
+
+std::string DoCombo(const Args& a) {
+  HWND combo = Control(WaitFor(a[1]), a[2]);
+  LRESULT count = SendOrFail(combo, CB_GETCOUNT, 0, 0);
+  std::string items;
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t text[256] = {};
+    if (SendOrFail(combo, CB_GETLBTEXTLEN, i, 0) >= 255) Fail("list entry too long");
+    SendOrFail(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    if (i) items += ",";
+    items += Json(Utf8(text));
+  }
+  return "{\"items\":[" + items + "],\"selected\":" + std::to_string(SendOrFail(combo, CB_GETCURSEL, 0, 0)) +
+         ",\"text\":" + Json(WindowText(combo)) + "}";
+}
+
+std::string DoClick(const Args& a) {
+  PostOrFail(Control(WaitFor(a[1]), a[2]), BM_CLICK, 0, 0);
+  return "ok";
+}
+
+std::string DoMsgbox(const Args& a) {
+  return MessageBoxJson(WaitFor(a[1], "#32770"));
+}
+
+std::string DoPress(const Args& a) {
+  HWND box = WaitFor(a[1], "#32770");
+  PostOrFail(Control(box, std::to_string(ButtonId(a[2]))), BM_CLICK, 0, 0);
+  WaitGone(box);
+  return "ok";
+}
+
+std::string DoDump(const Args& a) {
+  return DumpJson(WaitFor(a[1]));
+}
+
+std::string DoLayout(const Args& a) {
+  return AskClient(WaitFor(a[1]), kQueryLayout);
+}
+
+std::string DoDropDown(const Args& a) {
+  HWND dialog = WaitFor(a[1]);
+  Control(dialog, a[2]);
+  std::string reply = AskClient(dialog, kQueryDropDown, static_cast<UINT>(atoi(a[2].c_str())));
+  if (reply == "null") Fail("control " + a[2] + " is not a combo box with a list");
+  return reply;
+}
+
+std::string DoHover(const Args& a) {
+  SendOrFail(WaitFor("main"), WM_MOUSEMOVE, 0, Point(a[1], a[2]));
+  return "ok";
+}
+
+std::string DoClickAt(const Args& a) {
+  HWND main = WaitFor("main");
+  PostOrFail(main, WM_LBUTTONDOWN, MK_LBUTTON, Point(a[1], a[2]));
+  PostOrFail(main, WM_LBUTTONUP, 0, Point(a[1], a[2]));
+  return "ok";
+}
+
+std::string DoGeometry(const Args& a) {
+  HWND window = WaitFor(a[1]);
+  RECT outer, client;
+  POINT origin{0, 0};
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  ClientToScreen(window, &origin);
+  char text[256];
+  snprintf(text, sizeof text, "window %ld %ld %ld %ld client %ld %ld origin %ld %ld style 0x%08lx exstyle 0x%08lx",
+           outer.left, outer.top, outer.right, outer.bottom, client.right, client.bottom, origin.x, origin.y,
+           static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
+           static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)));
+  return text;
+}
+
+std::string DoClose(const Args& a) {
+  PostOrFail(WaitFor(a[1]), WM_CLOSE, 0, 0);
+  return "ok";
+}
+
+std::string DoPointer(const Args& a) {
+  if (!SetCursorPos(atoi(a[1].c_str()), atoi(a[2].c_str()))) Fail("cannot move the pointer");
+  return "ok";
+}
+
+std::string DoSleep(const Args& a) {
+  Sleep(atoi(a[1].c_str()));
+  return "ok";
+}
+
+std::string DoStopwatch(const Args&) {
+  const double now = NowMs();
+  char text[32];
+  snprintf(text, sizeof text, "%.1f", now - stopwatchMs);
+  stopwatchMs = now;
+  return text;
+}
+
+std::string DoWaitTitle(const Args& a) {
+  HWND window = WaitFor(a[1]);
+  const std::wstring wanted = Wide(a[2]);
+  const DWORD start = GetTickCount();
+  for (;;) {
+    wchar_t title[1024];
+    InternalGetWindowText(window, title, 1024);
+    if (wanted == title) return "ok";
+    if (GetTickCount() - start > waitTimeoutMs) Fail("title stayed \"" + Utf8(title) + "\"");
+    Sleep(1);
+  }
+}
+
+std::string DoClickView(const Args& a) {
+  HWND main = WaitFor("main");
+  if (HWND open = FindOwnedDialog(main)) Fail("a view is already open: " + TopLevelTitle(open));
+  const double start = NowMs();
+  PostOrFail(main, WM_LBUTTONDOWN, MK_LBUTTON, Point(a[1], a[2]));
+  PostOrFail(main, WM_LBUTTONUP, 0, Point(a[1], a[2]));
+  for (;;) {
+    if (HWND view = FindOwnedDialog(main)) {
+      char text[32];
+      snprintf(text, sizeof text, "%.1f ", NowMs() - start);
+      return text + OneLine(TopLevelTitle(view));
+    }
+    if (NowMs() - start > waitTimeoutMs) Fail("no view opened");
+    Sleep(1);
+  }
+}
+
+std::string DoProcessInfo(const Args&) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(WaitFor("main"), &process);
+  const long handles = CountHandles(process);
+  if (handles < 0) Fail("cannot list the system's handles");
+  DWORD threads = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  if (snapshot != INVALID_HANDLE_VALUE && Thread32First(snapshot, &entry)) {
+    do {
+      if (entry.th32OwnerProcessID == process) ++threads;
+    } while (Thread32Next(snapshot, &entry));
+  }
+  if (snapshot != INVALID_HANDLE_VALUE) CloseHandle(snapshot);
+  return "handles " + std::to_string(handles) + " threads " + std::to_string(threads);
+}
+
+std::string DoTimeout(const Args& a) {
+  waitTimeoutMs = static_cast<DWORD>(atoi(a[1].c_str()));
+  return "ok";
+}
+
+constexpr Verb kVerbs[] = {
+    {"wait-main", 0, 0, "wait-main", DoWaitMain},
+    {"wait-window", 1, 2, "wait-window TITLE [CLASS]", DoWaitWindow},
+    {"wait-gone", 1, 1, "wait-gone TITLE", DoWaitGone},
+    {"exists", 1, 1, "exists TITLE", DoExists},
+    {"title", 1, 1, "title WINDOW", DoTitle},
+    {"menu", 1, 1, "menu ID", DoMenu},
+    {"menu-items", 0, 0, "menu-items", DoMenuItems},
+    {"menu-state", 1, 1, "menu-state ID", DoMenuState},
+    {"set-text", 3, 3, "set-text WINDOW ID TEXT", DoSetText},
+    {"get-text", 2, 2, "get-text WINDOW ID", DoGetText},
+    {"select", 3, 3, "select WINDOW ID TEXT", DoSelect},
+    {"combo", 2, 2, "combo WINDOW ID", DoCombo},
+    {"click", 2, 2, "click WINDOW ID", DoClick},
+    {"msgbox", 1, 1, "msgbox CAPTION", DoMsgbox},
+    {"press", 2, 2, "press CAPTION ok|cancel|yes|no", DoPress},
+    {"dump", 1, 1, "dump WINDOW", DoDump},
+    {"layout", 1, 1, "layout WINDOW", DoLayout},
+    {"drop-down", 2, 2, "drop-down WINDOW ID", DoDropDown},
+    {"hover", 2, 2, "hover X Y", DoHover},
+    {"click-at", 2, 2, "click-at X Y", DoClickAt},
+    {"geometry", 1, 1, "geometry WINDOW", DoGeometry},
+    {"close", 1, 1, "close WINDOW", DoClose},
+    {"pointer", 2, 2, "pointer X Y", DoPointer},
+    {"sleep", 1, 1, "sleep MS", DoSleep},
+    {"stopwatch", 0, 0, "stopwatch", DoStopwatch},
+    {"wait-title", 2, 2, "wait-title WINDOW TEXT", DoWaitTitle},
+    {"click-view", 2, 2, "click-view X Y", DoClickView},
+    {"process-info", 0, 0, "process-info", DoProcessInfo},
+    {"timeout", 1, 1, "timeout MS", DoTimeout},
+};
 
 // Runs one action and returns its one line of output.
 std::string Run(const Args& a) {
-  const std::string& verb = a[0];
-  if (verb == "wait-main") {
-    Need(a, 0, "wait-main");
-    char text[32];
-    snprintf(text, sizeof text, "%p", static_cast<void*>(WaitFor("main")));
-    return text;
+  for (const Verb& verb : kVerbs) {
+    if (a[0] != verb.name) continue;
+    if (a.size() - 1 < verb.leastWords || a.size() - 1 > verb.mostWords) Fail(std::string("usage: ") + verb.usage);
+    return verb.run(a);
   }
-  if (verb == "wait-window") {
-    if (a.size() != 2 && a.size() != 3) Fail("usage: wait-window TITLE [CLASS]");
-    WaitFor(a[1], a.size() == 3 ? a[2] : "");
-    return "ok";
-  }
-  if (verb == "wait-gone") {
-    Need(a, 1, "wait-gone TITLE");
-    HWND window = a[1] == "main" ? FindMain() : FindTopLevel(a[1], "");
-    if (window) WaitGone(window);
-    return "ok";
-  }
-  if (verb == "exists") {
-    Need(a, 1, "exists TITLE");
-    return (a[1] == "main" ? FindMain() : FindTopLevel(a[1], "")) ? "yes" : "no";
-  }
-  if (verb == "title") {
-    Need(a, 1, "title WINDOW");
-    return OneLine(WindowText(WaitFor(a[1])));
-  }
-  if (verb == "menu") {
-    Need(a, 1, "menu ID");
-    PostOrFail(WaitFor("main"), WM_COMMAND, MAKEWPARAM(atoi(a[1].c_str()), 0), 0);
-    return "ok";
-  }
-  if (verb == "menu-items") {
-    Need(a, 0, "menu-items");
-    return AskClient(WaitFor("main"), kQueryMenu);
-  }
-  if (verb == "menu-state") {
-    Need(a, 1, "menu-state ID");
-    std::string state = AskClient(WaitFor("main"), kQueryMenuState, atoi(a[1].c_str()));
-    if (state == "missing") Fail("no menu item " + a[1]);
-    return state;
-  }
-  if (verb == "set-text") {
-    Need(a, 3, "set-text WINDOW ID TEXT");
-    std::wstring text = Wide(a[3]);
-    if (!SendOrFail(Control(WaitFor(a[1]), a[2]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())))
-      Fail("control " + a[2] + " refused the text");
-    return "ok";
-  }
-  if (verb == "get-text") {
-    Need(a, 2, "get-text WINDOW ID");
-    return OneLine(WindowText(Control(WaitFor(a[1]), a[2])));
-  }
-  if (verb == "select") {
-    Need(a, 3, "select WINDOW ID TEXT");
-    HWND dialog = WaitFor(a[1]);
-    HWND combo = Control(dialog, a[2]);
-    std::wstring text = Wide(a[3]);
-    LRESULT index = SendOrFail(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
-    if (index == CB_ERR) Fail("no entry \"" + a[3] + "\" in list " + a[2]);
-    // CB_SELECTSTRING does not notify the owner; a user's pick does.
-    SendOrFail(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-    return std::to_string(index);
-  }
-  if (verb == "combo") {
-    Need(a, 2, "combo WINDOW ID");
-    HWND combo = Control(WaitFor(a[1]), a[2]);
-    LRESULT count = SendOrFail(combo, CB_GETCOUNT, 0, 0);
-    std::string items;
-    for (LRESULT i = 0; i < count; ++i) {
-      wchar_t text[256] = {};
-      if (SendOrFail(combo, CB_GETLBTEXTLEN, i, 0) >= 255) Fail("list entry too long");
-      SendOrFail(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-      if (i) items += ",";
-      items += Json(Utf8(text));
-    }
-    return "{\"items\":[" + items + "],\"selected\":" + std::to_string(SendOrFail(combo, CB_GETCURSEL, 0, 0)) +
-           ",\"text\":" + Json(WindowText(combo)) + "}";
-  }
-  if (verb == "click") {
-    Need(a, 2, "click WINDOW ID");
-    PostOrFail(Control(WaitFor(a[1]), a[2]), BM_CLICK, 0, 0);
-    return "ok";
-  }
-  if (verb == "msgbox") {
-    Need(a, 1, "msgbox CAPTION");
-    return MessageBoxJson(WaitFor(a[1], "#32770"));
-  }
-  if (verb == "press") {
-    Need(a, 2, "press CAPTION ok|cancel|yes|no");
-    HWND box = WaitFor(a[1], "#32770");
-    PostOrFail(Control(box, std::to_string(ButtonId(a[2]))), BM_CLICK, 0, 0);
-    WaitGone(box);
-    return "ok";
-  }
-  if (verb == "dump") {
-    Need(a, 1, "dump WINDOW");
-    return DumpJson(WaitFor(a[1]));
-  }
-  if (verb == "layout") {
-    Need(a, 1, "layout WINDOW");
-    return AskClient(WaitFor(a[1]), kQueryLayout);
-  }
-  if (verb == "drop-down") {
-    Need(a, 2, "drop-down WINDOW ID");
-    HWND dialog = WaitFor(a[1]);
-    Control(dialog, a[2]);
-    std::string reply = AskClient(dialog, kQueryDropDown, static_cast<UINT>(atoi(a[2].c_str())));
-    if (reply == "null") Fail("control " + a[2] + " is not a combo box with a list");
-    return reply;
-  }
-  if (verb == "hover") {
-    Need(a, 2, "hover X Y");
-    SendOrFail(WaitFor("main"), WM_MOUSEMOVE, 0, Point(a[1], a[2]));
-    return "ok";
-  }
-  if (verb == "click-at") {
-    Need(a, 2, "click-at X Y");
-    HWND main = WaitFor("main");
-    PostOrFail(main, WM_LBUTTONDOWN, MK_LBUTTON, Point(a[1], a[2]));
-    PostOrFail(main, WM_LBUTTONUP, 0, Point(a[1], a[2]));
-    return "ok";
-  }
-  if (verb == "geometry") {
-    Need(a, 1, "geometry WINDOW");
-    HWND window = WaitFor(a[1]);
-    RECT outer, client;
-    POINT origin{0, 0};
-    GetWindowRect(window, &outer);
-    GetClientRect(window, &client);
-    ClientToScreen(window, &origin);
-    char text[256];
-    snprintf(text, sizeof text, "window %ld %ld %ld %ld client %ld %ld origin %ld %ld style 0x%08lx exstyle 0x%08lx",
-             outer.left, outer.top, outer.right, outer.bottom, client.right, client.bottom, origin.x, origin.y,
-             static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
-             static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)));
-    return text;
-  }
-  if (verb == "close") {
-    Need(a, 1, "close WINDOW");
-    PostOrFail(WaitFor(a[1]), WM_CLOSE, 0, 0);
-    return "ok";
-  }
-  if (verb == "pointer") {
-    Need(a, 2, "pointer X Y");
-    if (!SetCursorPos(atoi(a[1].c_str()), atoi(a[2].c_str()))) Fail("cannot move the pointer");
-    return "ok";
-  }
-  if (verb == "sleep") {
-    Need(a, 1, "sleep MS");
-    Sleep(atoi(a[1].c_str()));
-    return "ok";
-  }
-  if (verb == "stopwatch") {
-    Need(a, 0, "stopwatch");
-    const double now = NowMs();
-    char text[32];
-    snprintf(text, sizeof text, "%.1f", now - stopwatchMs);
-    stopwatchMs = now;
-    return text;
-  }
-  if (verb == "wait-title") {
-    Need(a, 2, "wait-title WINDOW TEXT");
-    HWND window = WaitFor(a[1]);
-    const std::wstring wanted = Wide(a[2]);
-    const DWORD start = GetTickCount();
-    for (;;) {
-      wchar_t title[1024];
-      InternalGetWindowText(window, title, 1024);
-      if (wanted == title) return "ok";
-      if (GetTickCount() - start > waitTimeoutMs) Fail("title stayed \"" + Utf8(title) + "\"");
-      Sleep(1);
-    }
-  }
-  if (verb == "click-view") {
-    Need(a, 2, "click-view X Y");
-    HWND main = WaitFor("main");
-    if (HWND open = FindOwnedDialog(main)) Fail("a view is already open: " + TopLevelTitle(open));
-    const double start = NowMs();
-    PostOrFail(main, WM_LBUTTONDOWN, MK_LBUTTON, Point(a[1], a[2]));
-    PostOrFail(main, WM_LBUTTONUP, 0, Point(a[1], a[2]));
-    for (;;) {
-      if (HWND view = FindOwnedDialog(main)) {
-        char text[32];
-        snprintf(text, sizeof text, "%.1f ", NowMs() - start);
-        return text + OneLine(TopLevelTitle(view));
-      }
-      if (NowMs() - start > waitTimeoutMs) Fail("no view opened");
-      Sleep(1);
-    }
-  }
-  if (verb == "process-info") {
-    Need(a, 0, "process-info");
-    DWORD process = 0;
-    GetWindowThreadProcessId(WaitFor("main"), &process);
-    const long handles = CountHandles(process);
-    if (handles < 0) Fail("cannot list the system's handles");
-    DWORD threads = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    if (snapshot != INVALID_HANDLE_VALUE && Thread32First(snapshot, &entry)) {
-      do {
-        if (entry.th32OwnerProcessID == process) ++threads;
-      } while (Thread32Next(snapshot, &entry));
-    }
-    if (snapshot != INVALID_HANDLE_VALUE) CloseHandle(snapshot);
-    return "handles " + std::to_string(handles) + " threads " + std::to_string(threads);
-  }
-  if (verb == "timeout") {
-    Need(a, 1, "timeout MS");
-    waitTimeoutMs = static_cast<DWORD>(atoi(a[1].c_str()));
-    return "ok";
-  }
-  Fail("unknown action " + verb);
+  Fail("unknown action " + a[0]);
 }
 
 }  // namespace

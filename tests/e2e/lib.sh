@@ -22,7 +22,19 @@
 #   e2e_ports COMn...         one socat pseudo-terminal pair per port: the
 #                             client's end is registered as COMn in Wine, the
 #                             test's end is e2e_peer COMn; what the client
-#                             writes is collected in e2e_capture COMn
+#                             writes is collected in e2e_capture COMn; then
+#                             e2e_list_ports
+#   e2e_pty_pair COMn         the socat pair alone (a device that comes back)
+#   e2e_sim_port COMn LOG ARGS...        asm-sim ARGS on a pseudo-terminal of
+#                             its own, registered as COMn, its standard error
+#                             in LOG; sets E2E_SIM_PID. Before the client, and
+#                             followed by e2e_ports or e2e_list_ports
+#   e2e_list_ports [COMn...]  restarts the wineserver, which then lists the
+#                             registered ports, and waits until it lists these
+#                             and every simulator's
+#   e2e_native_tool VAR NAME  sets VAR (ASM_SIM, ASM_DECODE) to the native
+#                             tool NAME unless it is set; ends the test when
+#                             there is no such program
 #   e2e_peer COMn             path of the test's end of the port
 #   e2e_capture COMn          path of the file collecting the client's writes
 #   e2e_send COMn TEXT...     writes the texts to the port, each followed by CR LF
@@ -37,8 +49,12 @@
 #   e2e_geometry              reads the main window's geometry into E2E_WIN_*,
 #                             E2E_CLIENT_W/H, E2E_ORIGIN_X/Y, E2E_STYLE
 #   e2e_plot_geometry         derives the timeline layout from it: E2E_PLOT_L/
-#                             T/R/B, E2E_ROW_H; e2e_column_x I, e2e_row_y R
-#                             print client coordinates
+#                             T/R/B, E2E_ROW_H, E2E_CLICK_Y (the plot's middle
+#                             row); e2e_column_x I, e2e_row_y R print client
+#                             coordinates of column I's marks and of row R
+#   e2e_click_x I             the client x a click on column I aims at (the
+#                             middle of its step)
+#   e2e_cell DUMP ID          the text of control ID in a dump's JSON
 #   e2e_screenshot NAME       screenshot of the screen to E2E_SHOTS/<test>-NAME.png;
 #                             prints the path
 #   e2e_screenshot_window NAME WINDOW    the same, cut to the window
@@ -47,6 +63,9 @@
 #   e2e_dpi N                 sets the prefix's screen resolution to N DPI (96
 #                             is Windows' 100 %, 144 its 150 %) for the programs
 #                             started from then on; e2e_begin resets it to 96
+#   e2e_unmanaged_windows     no window manager for Wine's windows, also on a
+#                             user's display: Wine then does not wait 2 s for
+#                             one at every closing dialog
 #   e2e_count_colour PNG X Y W H R G B   prints how many pixels of the box
 #                             have exactly that colour
 #   e2e_mark_at PNG CX CY R G B          true if a timeline mark of that
@@ -56,6 +75,10 @@
 #                             (tests/e2e/ais_pack.py packs whole AIS messages)
 #   e2e_connect MENU PORT BAUD [NAME]    connects a link through its settings
 #                             dialog; the report box's JSON lands in E2E_REPORT
+#
+# The identifiers of menu commands, dialogs, controls and view templates
+# come from ids.sh beside this file (made by scripts/gen_view_dialogs.py):
+# ID_PRESENTATION_PORT, IDC_ACCEPT, MET_HYDRO_USER_ID, VIEW_ABK_TITLE, ...
 #   e2e_wait_for SECS CMD...  retries CMD every 0.2 s until it succeeds
 #   e2e_check DESC CMD...     runs CMD; records a failure with DESC if it fails
 #   e2e_eq DESC EXPECTED ACTUAL          records a failure unless equal
@@ -69,6 +92,7 @@
 # the programs' paths.
 
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/ids.sh"
 
 E2E_STEP_TIMEOUT=${E2E_STEP_TIMEOUT:-60}
 # Room for the widest view whole, also at 150 % (144 DPI), the scale of a
@@ -78,6 +102,7 @@ E2E_DEADLINE=${E2E_DEADLINE:-200}
 E2E_FAILURES=0
 E2E_PIDS=()
 E2E_FDS=()
+E2E_SIM_PORTS=()
 E2E_CLIENT_PID=
 
 e2e_log() { echo "[$(date +%T)] ${E2E_NAME:-e2e}: $*"; }
@@ -174,9 +199,9 @@ e2e_prepare_prefix() {
       timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 ||
       e2e_die "cannot set up the Wine prefix"
     touch "$stamp"
-  elif [ $frames = wm ] && [ -f "$stamp" ]; then
+  elif [ $frames = wm ] && [ -f "$stamp" -o -f "$WINEPREFIX/.e2e-unmanaged" ]; then
     timeout 60 wine reg delete 'HKCU\Software\Wine\X11 Driver' /f >/dev/null 2>&1
-    rm -f "$stamp"
+    rm -f "$stamp" "$WINEPREFIX/.e2e-unmanaged"
   fi
   e2e_link_fonts "$WINEPREFIX"
   e2e_dpi 96
@@ -215,6 +240,15 @@ e2e_dpi() {
   timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
     e2e_die "cannot set the resolution to $1 DPI"
   E2E_DPI=$1
+}
+
+# Wine's own frames include unmanaged windows (e2e_prepare_prefix); on a
+# user's display they are asked for here, and undone by the next run there.
+e2e_unmanaged_windows() {
+  [ -f "$WINEPREFIX/.e2e-own-frames" ] && return 0
+  timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
+    e2e_die "cannot set the X11 driver's Managed option"
+  touch "$WINEPREFIX/.e2e-unmanaged"
 }
 
 e2e_begin() {
@@ -266,31 +300,65 @@ e2e_begin() {
 e2e_peer() { echo "$E2E_HOME/ports/$1-peer"; }
 e2e_capture() { echo "$E2E_HOME/ports/$1.out"; }
 
+e2e_native_tool() {
+  local -n e2e_tool_path=$1
+  e2e_tool_path=${e2e_tool_path:-$E2E_SOURCE/build/native/$2}
+  [ -x "$e2e_tool_path" ] || e2e_die "no $2 at $e2e_tool_path: build the native preset"
+}
+
+# The link paths are the same on every run, so the registry is written only
+# the first time.
+e2e_register_port() {
+  local port=$1 link=$2
+  grep -qF "\"$port\"=\"$link\"" "$WINEPREFIX/system.reg" 2>/dev/null && return 0
+  timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v "$port" /d "$link" /f >/dev/null 2>&1 ||
+    e2e_die "cannot register $port"
+}
+
+e2e_pty_pair() {
+  local port=$1 link=$E2E_HOME/ports/$1 peer
+  peer=$(e2e_peer "$port")
+  rm -f "$link" "$peer"
+  socat "pty,raw,echo=0,link=$link" "pty,raw,echo=0,link=$peer" 2>>"$E2E_HOME/ports/socat.log" &
+  E2E_PIDS+=($!)
+  e2e_wait_for 10 test -e "$link" -a -e "$peer" || e2e_die "socat made no pty pair for $port"
+}
+
 # Starts one pseudo-terminal pair per port and registers the client's ends
 # as Wine COM ports. Must come before the client starts: Wine lists serial
 # ports in SERIALCOMM when its server starts.
 e2e_ports() {
-  local port link peer fd
+  local port link fd
   for port in "$@"; do
     link=$E2E_HOME/ports/$port
-    peer=$(e2e_peer "$port")
-    rm -f "$link" "$peer" "$(e2e_capture "$port")"
-    socat "pty,raw,echo=0,link=$link" "pty,raw,echo=0,link=$peer" 2>>"$E2E_HOME/ports/socat.log" &
-    E2E_PIDS+=($!)
-    e2e_wait_for 10 test -e "$link" -a -e "$peer" || e2e_die "socat made no pty pair for $port"
+    rm -f "$(e2e_capture "$port")"
+    e2e_pty_pair "$port"
     # Holding the client's end open keeps socat alive when the client closes
     # the port (a pty pair ends at its last close); this end reads nothing.
     exec {fd}<"$link"
     E2E_FDS+=("$fd")
-    cat "$peer" >"$(e2e_capture "$port")" &
+    cat "$(e2e_peer "$port")" >"$(e2e_capture "$port")" &
     E2E_PIDS+=($!)
-    # The link paths are the same on every run, so the registry is written
-    # only the first time.
-    if ! grep -qF "\"$port\"=\"$link\"" "$WINEPREFIX/system.reg" 2>/dev/null; then
-      timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v "$port" /d "$link" /f >/dev/null 2>&1 ||
-        e2e_die "cannot register $port"
-    fi
+    e2e_register_port "$port" "$link"
   done
+  e2e_list_ports "$@"
+}
+
+# The simulator first, so that its link exists when Wine lists the ports.
+e2e_sim_port() {
+  local port=$1 log=$2 link=$E2E_HOME/ports/$1-sim
+  shift 2
+  rm -f "$link"
+  "$ASM_SIM" --pty "$link" "$@" 2>"$log" &
+  E2E_SIM_PID=$!
+  E2E_PIDS+=("$E2E_SIM_PID")
+  e2e_wait_for 10 test -L "$link" || e2e_die "asm-sim for $port made no link: $(cat "$log")"
+  e2e_register_port "$port" "$link"
+  E2E_SIM_PORTS+=("$port")
+}
+
+e2e_list_ports() {
+  local port
   timeout 20 wineserver -k 2>/dev/null
   timeout 20 wineserver -w 2>/dev/null
   # Wine fills SERIALCOMM from a service that starts beside the first
@@ -300,7 +368,7 @@ e2e_ports() {
   for try in 1 2 3 4 5; do
     listed=$(timeout 60 wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>"$E2E_HOME/reg.err" | tr -d '\r')
     missing=
-    for port in "$@"; do grep -qw "$port" <<<"$listed" || missing+=" $port"; done
+    for port in "$@" "${E2E_SIM_PORTS[@]}"; do grep -qw "$port" <<<"$listed" || missing+=" $port"; done
     [ -z "$missing" ] && return 0
     e2e_log "SERIALCOMM lacks$missing; asking again"
     sleep 1
@@ -387,6 +455,7 @@ e2e_plot_geometry() {
   E2E_PLOT_L=5 E2E_PLOT_T=5
   E2E_PLOT_R=$((E2E_CLIENT_W - 5)) E2E_PLOT_B=$((E2E_CLIENT_H - 5))
   E2E_ROW_H=$(((E2E_PLOT_B - E2E_PLOT_T) / 33))
+  E2E_CLICK_Y=$(((E2E_PLOT_T + E2E_PLOT_B) / 2))
 }
 e2e_column_x() {
   # Summed step by step in double precision, as the client does.
@@ -394,6 +463,11 @@ e2e_column_x() {
     'BEGIN { w = (r - l) / 50; x = 0; for (k = 0; k < i; k++) x += w; printf "%d\n", l + int(x) }'
 }
 e2e_row_y() { echo $((E2E_PLOT_B - $1 * E2E_ROW_H)); }
+# A click picks the column from the client x alone, in steps of a 50th of
+# the plot's width.
+e2e_click_x() { echo $(((2 * $1 + 1) * (E2E_PLOT_R - E2E_PLOT_L) / 100)); }
+
+e2e_cell() { jq -r --argjson id "$2" '[.[] | select(.id == $id)][0].text' <<<"$1"; }
 
 e2e_screenshot() {
   local file=$E2E_SHOTS/$E2E_NAME-$1.png
@@ -454,21 +528,22 @@ e2e_nmea() {
 # Connects a link through its settings dialog as a user would: opens the
 # dialog from the menu, types the name, picks the port, types the baud rate,
 # presses Accept and reads the report box into E2E_REPORT (JSON), then closes
-# the box. MENU_ID is 1060, 40715 or 40706; dialog 250 stays open.
+# the box. MENU is ID_PRESENTATION_PORT, ID_NMEA2000_PORT or ID_SENSOR_ALPHA;
+# the Sensor Port's dialog stays open.
 e2e_connect() {
   local menu=$1 port=$2 baud=$3 name=${4:-e2e} dialog
   case $menu in
-    1060) dialog="AIS Presentation Port Settings" ;;
-    40715) dialog="AIS Nmea Port Settings" ;;
-    40706) dialog="Sensor Data Stream - Settings" ;;
+    "$ID_PRESENTATION_PORT") dialog="AIS Presentation Port Settings" ;;
+    "$ID_NMEA2000_PORT") dialog="AIS Nmea Port Settings" ;;
+    "$ID_SENSOR_ALPHA") dialog="Sensor Data Stream - Settings" ;;
     *) e2e_die "e2e_connect: no settings dialog for menu item $menu" ;;
   esac
-  e2e_drive menu "$menu" -- wait-window "$dialog" "#32770" -- set-text "$dialog" 2071 "$name" \
-    -- select "$dialog" 2089 "$port" -- set-text "$dialog" 2092 "$baud" -- click "$dialog" 2091 \
-    -- msgbox "Remote Connection Status" -- press "Remote Connection Status" ok >/dev/null
+  e2e_drive menu "$menu" -- wait-window "$dialog" "#32770" -- set-text "$dialog" "$IDC_CONNECTION_NAME" "$name" \
+    -- select "$dialog" "$IDC_PORT_LIST" "$port" -- set-text "$dialog" "$IDC_BAUD_RATE" "$baud" \
+    -- click "$dialog" "$IDC_ACCEPT" -- msgbox "Remote Connection Status" -- press "Remote Connection Status" ok >/dev/null
   E2E_REPORT=${E2E_OUT[6]}
   [ "$(jq -r .icon <<<"$E2E_REPORT")" = information ] || e2e_die "cannot connect $port: $E2E_REPORT"
-  if [ "$menu" != 40706 ]; then e2e_drive wait-gone "$dialog" >/dev/null; fi
+  if [ "$menu" != "$ID_SENSOR_ALPHA" ]; then e2e_drive wait-gone "$dialog" >/dev/null; fi
 }
 
 e2e_finish() {

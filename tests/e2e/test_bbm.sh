@@ -6,14 +6,14 @@ source "$(dirname "$0")/lib.sh"
 e2e_begin "$@"
 e2e_ports COM7 COM8
 e2e_start_client
-e2e_connect 1060 COM7 38400 presentation
-e2e_connect 40715 COM8 38400 nmea
+e2e_connect "$ID_PRESENTATION_PORT" COM7 38400 presentation
+e2e_connect "$ID_NMEA2000_PORT" COM8 38400 nmea
 
 REFERENCE=$E2E_BUILD/e2e/asm-bbm-reference.exe
 [ -f "$REFERENCE" ] || e2e_die "no $REFERENCE: build the win64 preset"
 
 before=$(date -u '+%-d %-H %-M')
-e2e_drive menu 40716 -- sleep 500 -- menu 40713
+e2e_drive menu "$ID_BBM_PRESENTATION" -- sleep 500 -- menu "$ID_BBM_NMEA2000"
 after=$(date -u '+%-d %-H %-M')
 
 sentences_in() { tr -d '\r' <"$(e2e_capture "$1")" | grep -c '^!AIBBM'; }
@@ -22,13 +22,7 @@ e2e_wait_for 10 test "$(sentences_in COM7)" -ge 2 -a "$(sentences_in COM8)" -ge 
 sleep 0.5 # anything more that should not come
 
 # The checksum is the XOR of everything between "!" and "*".
-checksum_ok() {
-  local line=$1 body sum=0 i
-  body=${line#!}
-  body=${body%%\**}
-  for ((i = 0; i < ${#body}; i++)); do sum=$((sum ^ $(printf '%d' "'${body:i:1}"))); done
-  [ "$(printf '%02X' "$sum")" = "${line##*\*}" ]
-}
+checksum_ok() { [ "$(e2e_nmea "${1%%\**}")" = "$1" ]; }
 
 # Day, hour and minute sit at bits 66 to 81 of the data (after DAC, FI,
 # longitude, latitude and the accuracy flag); read them back from the

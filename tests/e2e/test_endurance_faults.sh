@@ -24,14 +24,14 @@ PRESENTATION="AIS Presentation Port Settings"
 NMEA="AIS Nmea Port Settings"
 SENSOR="Sensor Data Stream - Settings"
 REPORT="Remote Connection Status"
-KIND_OF_NOTIFICATION=([1026]=VDO [1027]=VDM [1028]=ABK)
+KIND_OF_NOTIFICATION=([$ID_LOG_VDO]=VDO [$ID_LOG_VDM]=VDM [$ID_LOG_ABK]=ABK)
 
 e2e_ports COM30 COM31 COM32
 e2e_start_client
-e2e_connect 1060 COM30 115200 presentation
-e2e_connect 40715 COM31 115200 nmea
-e2e_connect 40706 COM32 4800 sensor
-e2e_drive set-text "$SENSOR" 2096 GGA >/dev/null
+e2e_connect "$ID_PRESENTATION_PORT" COM30 115200 presentation
+e2e_connect "$ID_NMEA2000_PORT" COM31 115200 nmea
+e2e_connect "$ID_SENSOR_ALPHA" COM32 4800 sensor
+e2e_drive set-text "$SENSOR" "$IDC_FORMATTER" GGA >/dev/null
 soak_find_pids
 
 # The client's threads (Linux), handles and threads (Windows) and open
@@ -61,7 +61,7 @@ last_kind() {
 }
 
 counter() {
-  soak_drive get-text "$SENSOR" 2098 || return 1
+  soak_drive get-text "$SENSOR" "$IDC_COUNTER" || return 1
   echo "${SOAK_OUT[0]}"
 }
 
@@ -121,7 +121,7 @@ while read -r name kind what; do
   e2e_check "sensor port, $what: the next good GGA is counted" e2e_wait_for 10 counted
 done <"$SOAK_DIR/sensor.cases"
 soak_result "hostile sensor lines" "$(wc -l <"$SOAK_DIR/sensor.cases") cases, each followed by a good GGA"
-e2e_drive click "$SENSOR" 2 -- wait-gone "$SENSOR" >/dev/null
+e2e_drive click "$SENSOR" "$IDCANCEL" -- wait-gone "$SENSOR" >/dev/null
 
 # ---- Close and open links again and again under traffic ----
 # One round through a link's settings dialog as a user makes it: Clear,
@@ -131,10 +131,10 @@ e2e_drive click "$SENSOR" 2 -- wait-gone "$SENSOR" >/dev/null
 # dialog is open already and stays open.
 reopen_link() {
   local menu=$1 dialog=$2 port=$3 name=$4 open=(menu "$1" -- wait-window "$2" "#32770" --) gone=(wait-gone "$2")
-  if [ "$menu" = 40706 ]; then open=() gone=(sleep 0); fi
-  soak_drive "${open[@]}" click "$dialog" 3 -- menu-state "$menu" \
-    -- set-text "$dialog" 2071 "$name" -- select "$dialog" 2089 "$port" \
-    -- set-text "$dialog" 2092 115200 -- click "$dialog" 2091 -- msgbox "$REPORT" \
+  if [ "$menu" = "$ID_SENSOR_ALPHA" ]; then open=() gone=(sleep 0); fi
+  soak_drive "${open[@]}" click "$dialog" "$IDC_CLEAR" -- menu-state "$menu" \
+    -- set-text "$dialog" "$IDC_CONNECTION_NAME" "$name" -- select "$dialog" "$IDC_PORT_LIST" "$port" \
+    -- set-text "$dialog" "$IDC_BAUD_RATE" 115200 -- click "$dialog" "$IDC_ACCEPT" -- msgbox "$REPORT" \
     -- press "$REPORT" ok -- "${gone[@]}" -- menu-state "$menu" || return 1
   local at=$((${#open[@]} > 0 ? 2 : 0))
   [ "${SOAK_OUT[at + 1]} ${SOAK_OUT[at + 9]}" = "unchecked checked" ] &&
@@ -170,7 +170,7 @@ feeder1=$SOAK_FEEDER
 soak_feed reopen2 COM31 --rate 200 --seed 4
 feeder2=$SOAK_FEEDER
 stored_before=$(soak_traces)
-rounds "$REOPENS" 1060 "$PRESENTATION" COM30
+rounds "$REOPENS" "$ID_PRESENTATION_PORT" "$PRESENTATION" COM30
 kill "$feeder1" "$feeder2" 2>/dev/null
 wait "$feeder1" "$feeder2" 2>/dev/null
 soak_result "reopen rounds" "$((REOPENS - WARM_UP)) of the Presentation Port in $ROUNDS_SECONDS s with 200 sentences/s on it and on the NMEA2000 Port, $(($(soak_traces) - stored_before)) messages stored meanwhile"
@@ -181,12 +181,12 @@ e2e_check "a good VDO after the rounds is stored" sent_and_stored COM30 1 VDO "$
 
 # The Sensor Port from its open dialog, under a flood of GGA sentences that
 # keeps its reader sending lines to that very dialog.
-e2e_drive menu 40706 -- wait-window "$SENSOR" "#32770" -- set-text "$SENSOR" 2096 GGA >/dev/null
+e2e_drive menu "$ID_SENSOR_ALPHA" -- wait-window "$SENSOR" "#32770" -- set-text "$SENSOR" "$IDC_FORMATTER" GGA >/dev/null
 gga='$GPGGA,213950.00,5250.53669,N,00542.34920,E,1,09,1.03,-6.0,M,45.8,M,,*7B'
 timeout $((REOPENS + 60)) yes "$gga"$'\r' >"$(e2e_peer COM32)" 2>/dev/null &
 flood=$!
 E2E_PIDS+=("$flood")
-rounds $((REOPENS / 2 > WARM_UP ? REOPENS / 2 : WARM_UP + 1)) 40706 "$SENSOR" COM32
+rounds $((REOPENS / 2 > WARM_UP ? REOPENS / 2 : WARM_UP + 1)) "$ID_SENSOR_ALPHA" "$SENSOR" COM32
 kill "$flood" 2>/dev/null
 wait "$flood" 2>/dev/null
 soak_result "sensor reopen rounds" "$((REOPENS / 2 > WARM_UP ? REOPENS / 2 - WARM_UP : 1)) in $ROUNDS_SECONDS s under a flood of GGA lines, dialog open"
@@ -200,7 +200,7 @@ e2e_check "the sensor counter settles after the flood" e2e_wait_for 30 counter_s
 before=$(counter)
 printf '%s\r\n' "$gga" >"$(e2e_peer COM32)"
 e2e_check "a GGA after the rounds is counted" e2e_wait_for 10 counted
-e2e_drive click "$SENSOR" 2 -- wait-gone "$SENSOR" >/dev/null
+e2e_drive click "$SENSOR" "$IDCANCEL" -- wait-gone "$SENSOR" >/dev/null
 
 # ---- The NMEA2000 Port's device vanishes and comes back ----
 socat_of() {
@@ -222,16 +222,12 @@ ticks_end=$(soak_ticks "$SOAK_PID")
 kill -0 "$SOAK_PID" || e2e_die "the client ended when the device vanished"
 soak_result "device gone" "client at $(soak_percent "$ticks_start" "$ticks_end" 5) % of a core over 5 s with the link open on it"
 e2e_check "a broadcast to the vanished device does not hang the client" \
-  soak_drive menu 40713 -- sleep 1000 -- title main -- menu-state 40715
+  soak_drive menu "$ID_BBM_NMEA2000" -- sleep 1000 -- title main -- menu-state "$ID_NMEA2000_PORT"
 e2e_eq "the link stays open on the vanished device" checked "${SOAK_OUT[3]:-}"
 
 # The device returns on the same path; the user opens the link again.
-link=$E2E_HOME/ports/COM31
-rm -f "$link" "$(e2e_peer COM31)"
-socat "pty,raw,echo=0,link=$link" "pty,raw,echo=0,link=$(e2e_peer COM31)" 2>>"$E2E_HOME/ports/socat.log" &
-E2E_PIDS+=($!)
-e2e_wait_for 10 test -e "$link" -a -e "$(e2e_peer COM31)" || e2e_die "socat did not come back"
-reopen_link 40715 "$NMEA" COM31 back ||
+e2e_pty_pair COM31
+reopen_link "$ID_NMEA2000_PORT" "$NMEA" COM31 back ||
   e2e_fail "the link does not open again on the returned device: ${SOAK_OUT[*]} $(tr -d '\r' <"$E2E_HOME/driver.err")"
 e2e_check "a good ABK on the returned device is stored" sent_and_stored COM31 2 ABK "$SOAK_DIR/ais/00.bin"
 soak_result "device back" "link 2 reopened on the new pseudo-terminal and stores again"

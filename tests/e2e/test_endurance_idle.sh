@@ -33,11 +33,11 @@ soak_find_pids
 measure
 soak_result "idle, no link open" "client $CLIENT_PERCENT %, wineserver $SERVER_PERCENT % of a core over $SPAN s"
 
-e2e_connect 1060 COM30 38400 presentation
-e2e_connect 40715 COM31 38400 nmea
-e2e_connect 40706 COM32 4800 sensor
-e2e_drive click "Sensor Data Stream - Settings" 2 -- wait-gone "Sensor Data Stream - Settings" \
-  -- menu-state 1060 -- menu-state 40715 -- menu-state 40706 >/dev/null
+e2e_connect "$ID_PRESENTATION_PORT" COM30 38400 presentation
+e2e_connect "$ID_NMEA2000_PORT" COM31 38400 nmea
+e2e_connect "$ID_SENSOR_ALPHA" COM32 4800 sensor
+e2e_drive click "Sensor Data Stream - Settings" "$IDCANCEL" -- wait-gone "Sensor Data Stream - Settings" \
+  -- menu-state "$ID_PRESENTATION_PORT" -- menu-state "$ID_NMEA2000_PORT" -- menu-state "$ID_SENSOR_ALPHA" >/dev/null
 e2e_eq "all three links open" "checked checked checked" "${E2E_OUT[*]:2:3}"
 threads=$(soak_threads "$SOAK_PID")
 measure

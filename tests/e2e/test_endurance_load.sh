@@ -23,10 +23,10 @@ BASE="VORNAK - Application Specific Message - Integration Client: Timeline"
 
 e2e_ports COM30 COM31 COM32
 e2e_start_client
-e2e_connect 1060 COM30 115200 presentation
-e2e_connect 40715 COM31 115200 nmea
-e2e_connect 40706 COM32 4800 sensor
-e2e_drive click "Sensor Data Stream - Settings" 2 -- wait-gone "Sensor Data Stream - Settings" >/dev/null
+e2e_connect "$ID_PRESENTATION_PORT" COM30 115200 presentation
+e2e_connect "$ID_NMEA2000_PORT" COM31 115200 nmea
+e2e_connect "$ID_SENSOR_ALPHA" COM32 4800 sensor
+e2e_drive click "Sensor Data Stream - Settings" "$IDCANCEL" -- wait-gone "Sensor Data Stream - Settings" >/dev/null
 soak_find_pids
 e2e_plot_geometry
 

@@ -59,18 +59,17 @@ e2e_ports COM7
 # Opens each template's view in turn (message n is in column n), measures
 # and photographs it; writes one line per view: template, then its layout.
 measure_views() {
-  local dpi=$1 template sentences slot=0 x y
+  local dpi=$1 template sentences slot=0 x
   e2e_dpi "$dpi"
   e2e_start_client
   e2e_plot_geometry
-  e2e_connect 1060 COM7 38400 layout
+  e2e_connect "$ID_PRESENTATION_PORT" COM7 38400 layout
   e2e_send_file COM7 "$WORK/messages.nmea"
   sleep 1 # the pseudo-terminal delivers at once; let the client store it all
-  y=$(((E2E_PLOT_T + E2E_PLOT_B) / 2))
   while IFS=$'\t' read -r template sentences; do
-    x=$(((2 * slot + 1) * (E2E_PLOT_R - E2E_PLOT_L) / 100))
+    x=$(e2e_click_x "$slot")
     slot=$((slot + 1))
-    e2e_drive click-at "$x" "$y" -- wait-window "${TITLE[$template]}" -- layout "${TITLE[$template]}" >/dev/null
+    e2e_drive click-at "$x" "$E2E_CLICK_Y" -- wait-window "${TITLE[$template]}" -- layout "${TITLE[$template]}" >/dev/null
     printf '%s\t%s\n' "$template" "${E2E_OUT[2]}"
     e2e_screenshot_window "$dpi-$template" "${TITLE[$template]}" >/dev/null
     e2e_drive close "${TITLE[$template]}" -- wait-gone "${TITLE[$template]}" >/dev/null

@@ -42,10 +42,10 @@ e2e_eq "no item checked" "[]" "$(jq -c '[.. | objects | select(.checked == true)
 e2e_screenshot window >/dev/null
 
 # The greyed sensor items do nothing: no window appears.
-e2e_drive menu 40709 -- menu 40712 -- sleep 300 -- exists "Sensor Data Stream - Settings"
+e2e_drive menu "$ID_SENSOR_BRAVO" -- menu "$ID_SENSOR_ECHO" -- sleep 300 -- exists "Sensor Data Stream - Settings"
 e2e_eq "greyed item opens nothing" "no" "${E2E_OUT[3]}"
 
-e2e_drive menu 40312 -- msgbox "VORNAK - ASM Integration Client"
+e2e_drive menu "$ID_VERSION" -- msgbox "VORNAK - ASM Integration Client"
 version_text=$'RELEASE VERSION 1.1\r\nRevolutionize your Manual AIS data management with our cutting-edge AIS Application Specific - Message Client. Engineered for Windows PCs and utilizing any WIN XP\xe2\x80\xa610 compatible RS422 USB Comport adapters. This advanced software ensures seamless interaction between your PC and AIS Presentation Port or AIS Pilot Plug port.\n\r For any queries please email asm-support@example.com\n\rBuild Number: Build 23092024r1.1\n'
 box=${E2E_OUT[1]}
 e2e_eq "version caption" "VORNAK - ASM Integration Client" "$(jq -r .caption <<<"$box")"

@@ -4,11 +4,11 @@ source "$(dirname "$0")/lib.sh"
 e2e_begin "$@"
 e2e_ports COM7 COM8 COM9
 e2e_start_client
-e2e_connect 1060 COM7 38400 presentation
-e2e_connect 40715 COM8 38400 nmea
-e2e_connect 40706 COM9 4800 sensor
-e2e_drive set-text "Sensor Data Stream - Settings" 2096 GGA -- click "Sensor Data Stream - Settings" 2 \
-  -- wait-gone "Sensor Data Stream - Settings" -- menu-state 1060 -- menu-state 40715 -- menu-state 40706
+e2e_connect "$ID_PRESENTATION_PORT" COM7 38400 presentation
+e2e_connect "$ID_NMEA2000_PORT" COM8 38400 nmea
+e2e_connect "$ID_SENSOR_ALPHA" COM9 4800 sensor
+e2e_drive set-text "Sensor Data Stream - Settings" "$IDC_FORMATTER" GGA -- click "Sensor Data Stream - Settings" "$IDCANCEL" \
+  -- wait-gone "Sensor Data Stream - Settings" -- menu-state "$ID_PRESENTATION_PORT" -- menu-state "$ID_NMEA2000_PORT" -- menu-state "$ID_SENSOR_ALPHA"
 e2e_eq "all three links checked" "checked checked checked" "${E2E_OUT[*]:3:3}"
 
 # Keep all three ports busy until the program has gone.

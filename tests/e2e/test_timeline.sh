@@ -6,8 +6,8 @@ source "$(dirname "$0")/lib.sh"
 e2e_begin "$@"
 e2e_ports COM7 COM8
 e2e_start_client
-e2e_connect 1060 COM7 38400 presentation
-e2e_connect 40715 COM8 38400 nmea
+e2e_connect "$ID_PRESENTATION_PORT" COM7 38400 presentation
+e2e_connect "$ID_NMEA2000_PORT" COM8 38400 nmea
 
 # Slot 0: type 1 on channel A; slot 1: type 2 on B; slot 2: a two-sentence
 # type 5 on A; slot 3: an ABK for a message 8 on B (all on link 1); slot 4:
@@ -69,7 +69,7 @@ e2e_eq "hover right of the last column" "$base No Channel Data : Log 50 " "${E2E
 e2e_screenshot hover >/dev/null
 
 # Clear Logs: the warning, then No keeps the chart and Yes empties it.
-e2e_drive menu 40013 -- msgbox "Display Data Que"
+e2e_drive menu "$ID_CLEAR_LOGS" -- msgbox "Display Data Que"
 box=${E2E_OUT[1]}
 e2e_eq "clear logs text" "This action will delete display data." "$(jq -r .text <<<"$box")"
 e2e_eq "clear logs icon" "warning" "$(jq -r .icon <<<"$box")"
@@ -78,7 +78,7 @@ e2e_screenshot clear-question >/dev/null
 e2e_drive press "Display Data Que" no -- sleep 300
 e2e_check "No keeps the marks" all_marks_there "$(e2e_screenshot after-no)"
 
-e2e_drive menu 40013 -- press "Display Data Que" yes -- sleep 300
+e2e_drive menu "$ID_CLEAR_LOGS" -- press "Display Data Que" yes -- sleep 300
 shot=$(e2e_screenshot after-yes)
 while read -r col row r g b; do
   e2e_check "Yes removes the mark in column $col row $row" \

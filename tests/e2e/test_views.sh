@@ -13,8 +13,7 @@
 source "$(dirname "$0")/lib.sh"
 e2e_begin "$@"
 
-ASM_DECODE=${ASM_DECODE:-$E2E_SOURCE/build/native/asm-decode}
-[ -x "$ASM_DECODE" ] || e2e_die "no asm-decode at $ASM_DECODE: build the native preset"
+e2e_native_tool ASM_DECODE asm-decode
 CORPUS=$E2E_SOURCE/../shared/corpus
 RC=$E2E_SOURCE/res/view_dialogs.rc
 WORK=$E2E_HOME/views
@@ -61,19 +60,11 @@ EOF
 # Every NMEA line of the corpus, in order, then the extras.
 cat "$CORPUS/sample.aivdm" "$CORPUS/ais-nmea.log" "$WORK/extra.nmea" | tr -d '\r' | grep -E '^[!$]' >"$WORK/all.nmea"
 
-# Unmanaged windows: with no window manager on the display, Wine otherwise
-# waits 2 s for one at every closing dialog.
-timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
-  e2e_die "cannot set the X11 driver's Managed option"
+e2e_unmanaged_windows
 e2e_ports COM7
 e2e_start_client
 e2e_plot_geometry
-e2e_connect 1060 COM7 38400 views
-
-# A click opens slot x / (plot width / 50): aim at the middle of the column.
-plot_w=$((E2E_PLOT_R - E2E_PLOT_L))
-column_click_x() { echo $(((2 * $1 + 1) * plot_w / 100)); }
-CLICK_Y=$(((E2E_PLOT_T + E2E_PLOT_B) / 2))
+e2e_connect "$ID_PRESENTATION_PORT" COM7 38400 views
 
 # Template titles from the resource script.
 declare -A TITLE
@@ -178,9 +169,9 @@ view_closed() {
 # (the first ABK view) or the close box. Adds its four driver lines.
 open_first_view() {
   local x=$1 template=$2 title=${TITLE[$2]}
-  e2e_drive click-at "$x" "$CLICK_Y" -- wait-window "$title" >/dev/null
+  e2e_drive click-at "$x" "$E2E_CLICK_Y" -- wait-window "$title" >/dev/null
   e2e_log "screenshot $(e2e_screenshot_window "view-$template" "$title")"
-  if [ -z "$escape_done" ] && [ "$template" = 1432 ]; then
+  if [ -z "$escape_done" ] && [ "$template" = "$VIEW_ABK" ]; then
     escape_done=1
     e2e_drive dump "$title" >/dev/null
     printf 'ok\n%s\nok\nok\n' "${E2E_OUT[0]}" >>"$WORK/driver.out"
@@ -256,13 +247,13 @@ for batch in "$WORK"/batches/*.nmea; do
   for i in "${!records[@]}"; do
     read -r slot template <<<"${places[i]}"
     record=${records[i]}
-    x=$(column_click_x "$slot")
+    x=$(e2e_click_x "$slot")
     if [ "$template" = null ]; then
-      no_view+=(click-at "$x" "$CLICK_Y" -- sleep 150 --)
+      no_view+=(click-at "$x" "$E2E_CLICK_Y" -- sleep 150 --)
       printf '%s\n' "$record" >>"$WORK/no_view.jsonl"
     elif [ -n "${SHOT[$template]:-}" ]; then
       title=${TITLE[$template]}
-      views+=(click-at "$x" "$CLICK_Y" -- dump "$title" -- close "$title" -- wait-gone "$title" --)
+      views+=(click-at "$x" "$E2E_CLICK_Y" -- dump "$title" -- close "$title" -- wait-gone "$title" --)
       printf '%s\n' "$record" >>"$WORK/batched.jsonl"
     else
       SHOT[$template]=1
@@ -285,7 +276,7 @@ for batch in "$WORK"/batches/*.nmea; do
 done
 
 # The strip right of the last column opens nothing.
-e2e_drive click-at $((E2E_CLIENT_W - 3)) "$CLICK_Y" -- sleep 300 >/dev/null
+e2e_drive click-at $((E2E_CLIENT_W - 3)) "$E2E_CLICK_Y" -- sleep 300 >/dev/null
 expect_no_view "after a click right of column 49"
 
 for template in "${!TITLE[@]}"; do

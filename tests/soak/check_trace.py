@@ -17,13 +17,17 @@ result line per link and one for the claims; exits 1 on a failed check.
 """
 import argparse
 import json
+import pathlib
 import re
 import subprocess
 import sys
 
 SLOTS = 50
 TRACE = re.compile(rb"asm-client: link (\d) stored slot (\d+) notification (\d+)")
-KIND_OF_NOTIFICATION = {1026: "VDO", 1027: "VDM", 1028: "ABK"}
+# The stored-slot commands, from the identifiers the scripts share.
+IDS = dict(re.findall(r"^(\w+)=(\d+)$", (pathlib.Path(__file__).resolve().parent.parent / "e2e" / "ids.sh").read_text(),
+                      re.M))
+KIND_OF_NOTIFICATION = {int(IDS["ID_LOG_" + kind]): kind for kind in ("VDO", "VDM", "ABK")}
 
 
 def sent_kinds(decode, path):

@@ -23,10 +23,8 @@
 SOAK_TICK_HZ=$(getconf CLK_TCK)
 
 soak_begin() {
-  ASM_SIM=${ASM_SIM:-$E2E_SOURCE/build/native/asm-sim}
-  ASM_DECODE=${ASM_DECODE:-$E2E_SOURCE/build/native/asm-decode}
-  [ -x "$ASM_SIM" ] || e2e_die "no asm-sim at $ASM_SIM: build the native preset"
-  [ -x "$ASM_DECODE" ] || e2e_die "no asm-decode at $ASM_DECODE: build the native preset"
+  e2e_native_tool ASM_SIM asm-sim
+  e2e_native_tool ASM_DECODE asm-decode
   command -v python3 >/dev/null || e2e_die "missing python3"
   SOAK_DIR=$E2E_HOME/soak-$E2E_NAME
   rm -rf "$SOAK_DIR"
