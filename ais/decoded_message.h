@@ -143,8 +143,8 @@ struct DecodedMessage {
   uint16_t dataStart;
   uint16_t dataBits;
   // Safety related text of types 12 and 14: as many characters as the
-  // message carries (at most 161), "@" kept, zero after them. Kept behind
-  // the payload, out of the field table, until the tools that print the
-  // table's texts take one this long.
+  // message carries (at most 161), "@" kept, zero after them. Not in the
+  // field table yet, so that asm-decode prints what it always has; it
+  // prints a text field of any size once the table lists one.
   char text[kSafetyTextChars + 1];
 };

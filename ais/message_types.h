@@ -17,36 +17,36 @@
 #pragma once
 
 // clang-format off
-#define ASM_MESSAGE_TYPES(TYPE)                                                                                       \
-  /*   id  title                                                      decoder                       view                     encoder */ \
+#define ASM_MESSAGE_TYPES(TYPE)                                                                                                                        \
+  /*   id  title                                                      decoder                       view                     encoder */                \
   TYPE( 1, "Position report",                                         DecodePositionReport,         kPositionReport1View,    PackPositionReportSotdma) \
   TYPE( 2, "Position report",                                         DecodePositionReport,         kPositionReport2View,    PackPositionReportSotdma) \
-  TYPE( 3, "Position report",                                         DecodePositionReport,         kPositionReport3View,    PackPositionReportItdma) \
-  TYPE( 4, "UTC and position report from base station",               DecodeBaseStation,            kBaseStationView,        PackBaseStation) \
-  TYPE( 5, "Ship static and voyage related data",                     DecodeStaticVoyage,           kStaticVoyageView,       PackStaticVoyage) \
-  TYPE( 6, "Binary addressed message",                                DecodeAddressedBinary,        kTidalWindowView,        PackAddressedBinary) \
-  TYPE( 7, "Binary acknowledge",                                      DecodeAcknowledge,            kBinaryAcknowledgeView,  PackAcknowledge) \
-  TYPE( 8, "Binary broadcast message",                                DecodeBroadcastBinary,        kMetHydroView,           PackBroadcast) \
-  TYPE( 9, "Standard SAR aircraft position report",                   DecodeSarAircraftPosition,    kGenericView,            kNoEncoder) \
-  TYPE(10, "UTC/date inquiry",                                        DecodeUtcInquiry,             kGenericView,            kNoEncoder) \
-  /* The UTC and date response reads like a base station report. */                                                   \
-  TYPE(11, "UTC/date response",                                       DecodeBaseStation,            kGenericView,            kNoEncoder) \
-  TYPE(12, "Addressed safety related message",                        DecodeAddressedSafety,        kGenericView,            kNoEncoder) \
-  TYPE(13, "Safety related acknowledge",                              DecodeAcknowledge,            kSafetyAcknowledgeView,  PackAcknowledge) \
-  /* A safety broadcast's text sits where a binary broadcast's data does. */                                          \
-  TYPE(14, "Safety related broadcast message",                        DecodeBroadcastSafety,        kGenericView,            PackBroadcast) \
-  TYPE(15, "Interrogation",                                           DecodeInterrogation,          kGenericView,            kNoEncoder) \
-  TYPE(16, "Assigned mode command",                                   DecodeAssignedModeCommand,    kGenericView,            kNoEncoder) \
-  TYPE(17, "DGNSS broadcast binary message",                          DecodeDgnssBroadcast,         kGenericView,            kNoEncoder) \
-  TYPE(18, "Standard class B equipment position report",              DecodeClassBPosition,         kClassBView,             PackClassBPosition) \
-  TYPE(19, "Extended class B equipment position report",              DecodeExtendedClassBPosition, kGenericView,            kNoEncoder) \
-  TYPE(20, "Data link management message",                            DecodeDataLinkManagement,     kGenericView,            kNoEncoder) \
-  TYPE(21, "Aids-to-navigation report",                               DecodeAtonReport,             kAtonReportView,         PackAtonReport) \
-  TYPE(22, "Channel management",                                      DecodeChannelManagement,      kGenericView,            kNoEncoder) \
-  TYPE(23, "Group assignment command",                                DecodeGroupAssignment,        kGenericView,            kNoEncoder) \
-  TYPE(24, "Static data report",                                      DecodeStaticDataReport,       kStaticDataView,         PackStaticDataReport) \
-  TYPE(25, "Single slot binary message",                              DecodeSingleSlotBinary,       kGenericView,            kNoEncoder) \
-  TYPE(26, "Multiple slot binary message with communications state",  DecodeMultipleSlotBinary,     kGenericView,            kNoEncoder) \
+  TYPE( 3, "Position report",                                         DecodePositionReport,         kPositionReport3View,    PackPositionReportItdma)  \
+  TYPE( 4, "UTC and position report from base station",               DecodeBaseStation,            kBaseStationView,        PackBaseStation)          \
+  TYPE( 5, "Ship static and voyage related data",                     DecodeStaticVoyage,           kStaticVoyageView,       PackStaticVoyage)         \
+  TYPE( 6, "Binary addressed message",                                DecodeAddressedBinary,        kTidalWindowView,        PackAddressedBinary)      \
+  TYPE( 7, "Binary acknowledge",                                      DecodeAcknowledge,            kBinaryAcknowledgeView,  PackAcknowledge)          \
+  TYPE( 8, "Binary broadcast message",                                DecodeBroadcastBinary,        kMetHydroView,           PackBroadcast)            \
+  TYPE( 9, "Standard SAR aircraft position report",                   DecodeSarAircraftPosition,    kGenericView,            kNoEncoder)               \
+  TYPE(10, "UTC/date inquiry",                                        DecodeUtcInquiry,             kGenericView,            kNoEncoder)               \
+  /* The UTC and date response reads like a base station report. */                                                                                    \
+  TYPE(11, "UTC/date response",                                       DecodeBaseStation,            kGenericView,            kNoEncoder)               \
+  TYPE(12, "Addressed safety related message",                        DecodeAddressedSafety,        kGenericView,            kNoEncoder)               \
+  TYPE(13, "Safety related acknowledge",                              DecodeAcknowledge,            kSafetyAcknowledgeView,  PackAcknowledge)          \
+  /* A safety broadcast's text sits where a binary broadcast's data does. */                                                                           \
+  TYPE(14, "Safety related broadcast message",                        DecodeBroadcastSafety,        kGenericView,            PackBroadcast)            \
+  TYPE(15, "Interrogation",                                           DecodeInterrogation,          kGenericView,            kNoEncoder)               \
+  TYPE(16, "Assigned mode command",                                   DecodeAssignedModeCommand,    kGenericView,            kNoEncoder)               \
+  TYPE(17, "DGNSS broadcast binary message",                          DecodeDgnssBroadcast,         kGenericView,            kNoEncoder)               \
+  TYPE(18, "Standard class B equipment position report",              DecodeClassBPosition,         kClassBView,             PackClassBPosition)       \
+  TYPE(19, "Extended class B equipment position report",              DecodeExtendedClassBPosition, kGenericView,            kNoEncoder)               \
+  TYPE(20, "Data link management message",                            DecodeDataLinkManagement,     kGenericView,            kNoEncoder)               \
+  TYPE(21, "Aids-to-navigation report",                               DecodeAtonReport,             kAtonReportView,         PackAtonReport)           \
+  TYPE(22, "Channel management",                                      DecodeChannelManagement,      kGenericView,            kNoEncoder)               \
+  TYPE(23, "Group assignment command",                                DecodeGroupAssignment,        kGenericView,            kNoEncoder)               \
+  TYPE(24, "Static data report",                                      DecodeStaticDataReport,       kStaticDataView,         PackStaticDataReport)     \
+  TYPE(25, "Single slot binary message",                              DecodeSingleSlotBinary,       kGenericView,            kNoEncoder)               \
+  TYPE(26, "Multiple slot binary message with communications state",  DecodeMultipleSlotBinary,     kGenericView,            kNoEncoder)               \
   TYPE(27, "Position report for long-range applications",             DecodeLongRangeBroadcast,     kGenericView,            kNoEncoder)
 // clang-format on
 

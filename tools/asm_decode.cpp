@@ -5,11 +5,11 @@
 // sentence with its fate. One intake and a 50-slot log, exactly as the
 // Presentation Port feeds them; single-threaded.
 #include <cerrno>
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -119,7 +119,10 @@ const char* ValidUtf8(const char* text, size_t* length) {
       ++i;
       continue;
     }
-    const size_t need = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    const size_t need = lead >= 0xC2 && lead <= 0xDF   ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 0;
     // The second byte's range excludes overlong forms, surrogates and code
     // points above U+10FFFF.
     const uint8_t low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;

@@ -49,14 +49,22 @@ constexpr CellRow kPositionReportCells[] = {
 };
 
 constexpr CellRow kBaseStationCells[] = {
-    {base_station_cells::kRI, F::kD1, W::kAlways, FIELD(repeatIndicator)}, {base_station_cells::kUserID, F::kD9, W::kAlways, FIELD(userId)},
-    {base_station_cells::kUtcY, F::kD4, W::kAlways, FIELD(utcYear)},         {base_station_cells::kUtcMonth, F::kD1, W::kAlways, FIELD(utcMonth)},
-    {base_station_cells::kUtcD, F::kD1, W::kAlways, FIELD(utcDay)},          {base_station_cells::kUtcH, F::kD1, W::kAlways, FIELD(utcHour)},
-    {base_station_cells::kUtcMinute, F::kD1, W::kAlways, FIELD(utcMinute)},       {base_station_cells::kUtcS, F::kD1, W::kAlways, FIELD(utcSecond)},
-    {base_station_cells::kLongitude, F::kLon4, W::kAlways, FIELD(longitude)},     {base_station_cells::kLatitude, F::kLat4, W::kAlways, FIELD(latitude)},
-    {base_station_cells::kEPFD, F::kD1, W::kAlways, FIELD(epfdType)},        {base_station_cells::kTLRB, F::kD1, W::kAlways, FIELD(longRangeControl)},
-    {base_station_cells::kS, F::kD1, W::kAlways, FIELD(spare), 0, 8},     {base_station_cells::kRAIM, F::kD1, W::kAlways, FIELD(raimFlag)},
-    {base_station_cells::kSS, F::kD1, W::kAlways, FIELD(syncState)},       {base_station_cells::kSTO, F::kD1, W::kAlways, FIELD(slotTimeout)},
+    {base_station_cells::kRI, F::kD1, W::kAlways, FIELD(repeatIndicator)},
+    {base_station_cells::kUserID, F::kD9, W::kAlways, FIELD(userId)},
+    {base_station_cells::kUtcY, F::kD4, W::kAlways, FIELD(utcYear)},
+    {base_station_cells::kUtcMonth, F::kD1, W::kAlways, FIELD(utcMonth)},
+    {base_station_cells::kUtcD, F::kD1, W::kAlways, FIELD(utcDay)},
+    {base_station_cells::kUtcH, F::kD1, W::kAlways, FIELD(utcHour)},
+    {base_station_cells::kUtcMinute, F::kD1, W::kAlways, FIELD(utcMinute)},
+    {base_station_cells::kUtcS, F::kD1, W::kAlways, FIELD(utcSecond)},
+    {base_station_cells::kLongitude, F::kLon4, W::kAlways, FIELD(longitude)},
+    {base_station_cells::kLatitude, F::kLat4, W::kAlways, FIELD(latitude)},
+    {base_station_cells::kEPFD, F::kD1, W::kAlways, FIELD(epfdType)},
+    {base_station_cells::kTLRB, F::kD1, W::kAlways, FIELD(longRangeControl)},
+    {base_station_cells::kS, F::kD1, W::kAlways, FIELD(spare), 0, 8},
+    {base_station_cells::kRAIM, F::kD1, W::kAlways, FIELD(raimFlag)},
+    {base_station_cells::kSS, F::kD1, W::kAlways, FIELD(syncState)},
+    {base_station_cells::kSTO, F::kD1, W::kAlways, FIELD(slotTimeout)},
     {base_station_cells::kSubMSG, F::kD4, W::kAlways, FIELD(subMessage)},
 };
 
@@ -87,58 +95,93 @@ constexpr CellRow kStaticVoyageCells[] = {
 
 // Messages 7 and 13: all four pairs, absent ones as zeros.
 constexpr CellRow kAcknowledgeCells[] = {
-    {binary_acknowledge_cells::kRI, F::kD1, W::kAlways, FIELD(repeatIndicator)}, {binary_acknowledge_cells::kUserID, F::kD9, W::kAlways, FIELD(userId)},
-    {binary_acknowledge_cells::kS, F::kD1, W::kAlways, FIELD(spare), 0, 8},     {binary_acknowledge_cells::kDestinationID1, F::kD9, W::kAlways, FIELD(ackDestination1)},
-    {binary_acknowledge_cells::kSqID1, F::kD1, W::kAlways, FIELD(ackSequence1)},    {binary_acknowledge_cells::kDestinationID2, F::kD9, W::kAlways, FIELD(ackDestination2)},
-    {binary_acknowledge_cells::kSqID2, F::kD1, W::kAlways, FIELD(ackSequence2)},    {binary_acknowledge_cells::kDestinationID3, F::kD9, W::kAlways, FIELD(ackDestination3)},
-    {binary_acknowledge_cells::kSqID3, F::kD1, W::kAlways, FIELD(ackSequence3)},    {binary_acknowledge_cells::kDestinationID4, F::kD9, W::kAlways, FIELD(ackDestination4)},
+    {binary_acknowledge_cells::kRI, F::kD1, W::kAlways, FIELD(repeatIndicator)},
+    {binary_acknowledge_cells::kUserID, F::kD9, W::kAlways, FIELD(userId)},
+    {binary_acknowledge_cells::kS, F::kD1, W::kAlways, FIELD(spare), 0, 8},
+    {binary_acknowledge_cells::kDestinationID1, F::kD9, W::kAlways, FIELD(ackDestination1)},
+    {binary_acknowledge_cells::kSqID1, F::kD1, W::kAlways, FIELD(ackSequence1)},
+    {binary_acknowledge_cells::kDestinationID2, F::kD9, W::kAlways, FIELD(ackDestination2)},
+    {binary_acknowledge_cells::kSqID2, F::kD1, W::kAlways, FIELD(ackSequence2)},
+    {binary_acknowledge_cells::kDestinationID3, F::kD9, W::kAlways, FIELD(ackDestination3)},
+    {binary_acknowledge_cells::kSqID3, F::kD1, W::kAlways, FIELD(ackSequence3)},
+    {binary_acknowledge_cells::kDestinationID4, F::kD9, W::kAlways, FIELD(ackDestination4)},
     {binary_acknowledge_cells::kSqID4, F::kD1, W::kAlways, FIELD(ackSequence4)},
 };
 
 // Message 18 serves two templates: 1471 (SOTDMA, commStateFlag 0) and 142
 // (ITDMA); the sync state sits in 1248 in the first and 1170 in the second.
 constexpr CellRow kClassBPositionCells[] = {
-    {class_b_sotdma_cells::kRI, F::kD1, W::kAlways, FIELD(repeatIndicator)},   {class_b_sotdma_cells::kUserID, F::kD9, W::kAlways, FIELD(userId)},
-    {class_b_sotdma_cells::kRegional8, F::kD1, W::kAlways, FIELD(regional8)},         {class_b_sotdma_cells::kSOG, F::kTenths, W::kAlways, FIELD(sog)},
-    {class_b_sotdma_cells::kPA, F::kD1, W::kAlways, FIELD(positionAccuracy)},  {class_b_sotdma_cells::kLongitude, F::kLon4, W::kAlways, FIELD(longitude)},
-    {class_b_sotdma_cells::kLatitude, F::kLat4, W::kAlways, FIELD(latitude)},        {class_b_sotdma_cells::kCOG, F::kTenths, W::kAlways, FIELD(cog)},
-    {class_b_sotdma_cells::kTHead, F::kD3, W::kAlways, FIELD(trueHeading)},       {class_b_sotdma_cells::kTSTP, F::kD1, W::kAlways, FIELD(timeStamp)},
-    {class_b_sotdma_cells::kRegional2, F::kD1, W::kAlways, FIELD(regional2)},         {class_b_sotdma_cells::kUnit, F::kD1, W::kUnitFlagSet, FIELD(unitFlag)},
-    {class_b_sotdma_cells::kMKD, F::kD1, W::kUnitFlagSet, FIELD(displayFlag)},  {class_b_sotdma_cells::kDSC, F::kD1, W::kUnitFlagSet, FIELD(dscFlag)},
-    {class_b_sotdma_cells::kBand, F::kD1, W::kUnitFlagSet, FIELD(bandFlag)},     {class_b_sotdma_cells::kMsg22, F::kD1, W::kUnitFlagSet, FIELD(msg22Flag)},
-    {class_b_sotdma_cells::kMode, F::kD1, W::kUnitFlagSet, FIELD(modeFlag)},     {class_b_sotdma_cells::kRAIM, F::kD1, W::kAlways, FIELD(raimFlag)},
-    {class_b_sotdma_cells::kCF, F::kD1, W::kAlways, FIELD(commStateFlag)},     {class_b_sotdma_cells::kSS, F::kD1, W::kSotdmaState, FIELD(syncState)},
-    {class_b_itdma_cells::kSS, F::kD1, W::kItdmaState, FIELD(syncState)},     {class_b_sotdma_cells::kSTO, F::kD1, W::kSotdmaState, FIELD(slotTimeout)},
-    {class_b_sotdma_cells::kSubMSG, F::kD4, W::kSotdmaState, FIELD(subMessage)},   {class_b_itdma_cells::kSInc, F::kD4, W::kItdmaState, FIELD(slotIncrement)},
-    {class_b_itdma_cells::kNSlots, F::kD1, W::kItdmaState, FIELD(numberOfSlots)}, {class_b_itdma_cells::kKF, F::kD1, W::kItdmaState, FIELD(keepFlag)},
+    {class_b_sotdma_cells::kRI, F::kD1, W::kAlways, FIELD(repeatIndicator)},
+    {class_b_sotdma_cells::kUserID, F::kD9, W::kAlways, FIELD(userId)},
+    {class_b_sotdma_cells::kRegional8, F::kD1, W::kAlways, FIELD(regional8)},
+    {class_b_sotdma_cells::kSOG, F::kTenths, W::kAlways, FIELD(sog)},
+    {class_b_sotdma_cells::kPA, F::kD1, W::kAlways, FIELD(positionAccuracy)},
+    {class_b_sotdma_cells::kLongitude, F::kLon4, W::kAlways, FIELD(longitude)},
+    {class_b_sotdma_cells::kLatitude, F::kLat4, W::kAlways, FIELD(latitude)},
+    {class_b_sotdma_cells::kCOG, F::kTenths, W::kAlways, FIELD(cog)},
+    {class_b_sotdma_cells::kTHead, F::kD3, W::kAlways, FIELD(trueHeading)},
+    {class_b_sotdma_cells::kTSTP, F::kD1, W::kAlways, FIELD(timeStamp)},
+    {class_b_sotdma_cells::kRegional2, F::kD1, W::kAlways, FIELD(regional2)},
+    {class_b_sotdma_cells::kUnit, F::kD1, W::kUnitFlagSet, FIELD(unitFlag)},
+    {class_b_sotdma_cells::kMKD, F::kD1, W::kUnitFlagSet, FIELD(displayFlag)},
+    {class_b_sotdma_cells::kDSC, F::kD1, W::kUnitFlagSet, FIELD(dscFlag)},
+    {class_b_sotdma_cells::kBand, F::kD1, W::kUnitFlagSet, FIELD(bandFlag)},
+    {class_b_sotdma_cells::kMsg22, F::kD1, W::kUnitFlagSet, FIELD(msg22Flag)},
+    {class_b_sotdma_cells::kMode, F::kD1, W::kUnitFlagSet, FIELD(modeFlag)},
+    {class_b_sotdma_cells::kRAIM, F::kD1, W::kAlways, FIELD(raimFlag)},
+    {class_b_sotdma_cells::kCF, F::kD1, W::kAlways, FIELD(commStateFlag)},
+    {class_b_sotdma_cells::kSS, F::kD1, W::kSotdmaState, FIELD(syncState)},
+    {class_b_itdma_cells::kSS, F::kD1, W::kItdmaState, FIELD(syncState)},
+    {class_b_sotdma_cells::kSTO, F::kD1, W::kSotdmaState, FIELD(slotTimeout)},
+    {class_b_sotdma_cells::kSubMSG, F::kD4, W::kSotdmaState, FIELD(subMessage)},
+    {class_b_itdma_cells::kSInc, F::kD4, W::kItdmaState, FIELD(slotIncrement)},
+    {class_b_itdma_cells::kNSlots, F::kD1, W::kItdmaState, FIELD(numberOfSlots)},
+    {class_b_itdma_cells::kKF, F::kD1, W::kItdmaState, FIELD(keepFlag)},
 };
 
 constexpr CellRow kAtonReportCells[] = {
-    {aton_report_cells::kRI, F::kD1, W::kAlways, FIELD(repeatIndicator)},   {aton_report_cells::kUserID, F::kD9, W::kAlways, FIELD(userId)},
-    {aton_report_cells::kAType, F::kD3, W::kAlways, FIELD(atonType)},          {aton_report_cells::kAidsToNavigationName, F::kText, W::kAlways, FIELD(name)},
-    {aton_report_cells::kPA, F::kD1, W::kAlways, FIELD(positionAccuracy)},  {aton_report_cells::kLongitude, F::kLon4, W::kAlways, FIELD(longitude)},
-    {aton_report_cells::kLatitude, F::kLat4, W::kAlways, FIELD(latitude)},        {aton_report_cells::kDimA, F::kD3, W::kAlways, FIELD(dimensions), 21, 9},
-    {aton_report_cells::kDimB, F::kD3, W::kAlways, FIELD(dimensions), 12, 9}, {aton_report_cells::kDimC, F::kD2, W::kAlways, FIELD(dimensions), 6, 6},
-    {aton_report_cells::kDimD, F::kD2, W::kAlways, FIELD(dimensions), 0, 6},  {aton_report_cells::kEPFD, F::kD1, W::kAlways, FIELD(epfdType)},
-    {aton_report_cells::kTSP, F::kD1, W::kAlways, FIELD(timeStamp)},         {aton_report_cells::kOffP, F::kD1, W::kAlways, FIELD(offPosition)},
-    {aton_report_cells::kAtoNstatus, F::kBits, W::kAlways, FIELD(atonStatus)},      {aton_report_cells::kRAIM, F::kD1, W::kAlways, FIELD(raimFlag)},
-    {aton_report_cells::kVPF, F::kD1, W::kAlways, FIELD(virtualFlag)},       {aton_report_cells::kAS, F::kD1, W::kAlways, FIELD(assignedFlag)},
-    {aton_report_cells::kSpare, F::kD1, W::kAlways, FIELD(spare), 0, 8},       {aton_report_cells::kAidsToNavigationExtendedName, F::kText, W::kAlways, FIELD(nameExtension)},
+    {aton_report_cells::kRI, F::kD1, W::kAlways, FIELD(repeatIndicator)},
+    {aton_report_cells::kUserID, F::kD9, W::kAlways, FIELD(userId)},
+    {aton_report_cells::kAType, F::kD3, W::kAlways, FIELD(atonType)},
+    {aton_report_cells::kAidsToNavigationName, F::kText, W::kAlways, FIELD(name)},
+    {aton_report_cells::kPA, F::kD1, W::kAlways, FIELD(positionAccuracy)},
+    {aton_report_cells::kLongitude, F::kLon4, W::kAlways, FIELD(longitude)},
+    {aton_report_cells::kLatitude, F::kLat4, W::kAlways, FIELD(latitude)},
+    {aton_report_cells::kDimA, F::kD3, W::kAlways, FIELD(dimensions), 21, 9},
+    {aton_report_cells::kDimB, F::kD3, W::kAlways, FIELD(dimensions), 12, 9},
+    {aton_report_cells::kDimC, F::kD2, W::kAlways, FIELD(dimensions), 6, 6},
+    {aton_report_cells::kDimD, F::kD2, W::kAlways, FIELD(dimensions), 0, 6},
+    {aton_report_cells::kEPFD, F::kD1, W::kAlways, FIELD(epfdType)},
+    {aton_report_cells::kTSP, F::kD1, W::kAlways, FIELD(timeStamp)},
+    {aton_report_cells::kOffP, F::kD1, W::kAlways, FIELD(offPosition)},
+    {aton_report_cells::kAtoNstatus, F::kBits, W::kAlways, FIELD(atonStatus)},
+    {aton_report_cells::kRAIM, F::kD1, W::kAlways, FIELD(raimFlag)},
+    {aton_report_cells::kVPF, F::kD1, W::kAlways, FIELD(virtualFlag)},
+    {aton_report_cells::kAS, F::kD1, W::kAlways, FIELD(assignedFlag)},
+    {aton_report_cells::kSpare, F::kD1, W::kAlways, FIELD(spare), 0, 8},
+    {aton_report_cells::kAidsToNavigationExtendedName, F::kText, W::kAlways, FIELD(nameExtension)},
     {aton_report_cells::kExtensionSpare, F::kD1, W::kAlways, FIELD(spare), 0, 8},
 };
 
 constexpr CellRow kStaticDataCells[] = {
-    {static_data_b_cells::kRI, F::kD1, W::kAlways, FIELD(repeatIndicator)},  {static_data_b_cells::kUserID, F::kD9, W::kAlways, FIELD(userId)},
-    {static_data_b_cells::kPartNum, F::kD1, W::kAlways, FIELD(partNumber)},       {static_data_a_cells::kNameOfShip, F::kText, W::kPartA, FIELD(name)},
-    {static_data_b_cells::kTShip, F::kD1, W::kPartB, FIELD(shipType)},          {static_data_b_cells::kVendorID, F::kText, W::kPartB, FIELD(vendorId)},
-    {static_data_b_cells::kCallSign, F::kText, W::kPartB, FIELD(callSign)},        {static_data_b_cells::kDimA, F::kD3, W::kPartB, FIELD(dimensions), 21, 9},
-    {static_data_b_cells::kDimB, F::kD3, W::kPartB, FIELD(dimensions), 12, 9}, {static_data_b_cells::kDimC, F::kD2, W::kPartB, FIELD(dimensions), 6, 6},
+    {static_data_b_cells::kRI, F::kD1, W::kAlways, FIELD(repeatIndicator)},
+    {static_data_b_cells::kUserID, F::kD9, W::kAlways, FIELD(userId)},
+    {static_data_b_cells::kPartNum, F::kD1, W::kAlways, FIELD(partNumber)},
+    {static_data_a_cells::kNameOfShip, F::kText, W::kPartA, FIELD(name)},
+    {static_data_b_cells::kTShip, F::kD1, W::kPartB, FIELD(shipType)},
+    {static_data_b_cells::kVendorID, F::kText, W::kPartB, FIELD(vendorId)},
+    {static_data_b_cells::kCallSign, F::kText, W::kPartB, FIELD(callSign)},
+    {static_data_b_cells::kDimA, F::kD3, W::kPartB, FIELD(dimensions), 21, 9},
+    {static_data_b_cells::kDimB, F::kD3, W::kPartB, FIELD(dimensions), 12, 9},
+    {static_data_b_cells::kDimC, F::kD2, W::kPartB, FIELD(dimensions), 6, 6},
     {static_data_b_cells::kDimE, F::kD2, W::kPartB, FIELD(dimensions), 0, 6},
 };
 
 constexpr CellRow kAbkCells[] = {
-    {abk_cells::kDestinationID, F::kNumber, W::kAlways, FIELD(destinationId)}, {abk_cells::kRxCH, F::kChar, W::kAlways, FIELD(rxChannel)},
-    {abk_cells::kMsgType, F::kNumber, W::kAlways, FIELD(messageId)},     {abk_cells::kSeqNum, F::kNumber, W::kAlways, FIELD(sequenceNumber)},
+    {abk_cells::kDestinationID, F::kNumber, W::kAlways, FIELD(destinationId)},
+    {abk_cells::kRxCH, F::kChar, W::kAlways, FIELD(rxChannel)},
+    {abk_cells::kMsgType, F::kNumber, W::kAlways, FIELD(messageId)},
+    {abk_cells::kSeqNum, F::kNumber, W::kAlways, FIELD(sequenceNumber)},
     {abk_cells::kTypeOfAck, F::kNumber, W::kAlways, FIELD(ackType)},
 };
 
@@ -189,27 +232,47 @@ constexpr CellRow kTidalWindowCells[] = {
 
 // Message 8, DAC 1, FI 31: every value straight from the message bits, raw.
 constexpr CellRow kMetHydroCells[] = {
-    {met_hydro_cells::kMsg, F::kNumber, W::kAlways, Bits(0), 0, 6},          {met_hydro_cells::kRI, F::kNumber, W::kAlways, Bits(6), 0, 2},
-    {met_hydro_cells::kUserID, F::kNumber, W::kAlways, Bits(8), 0, 30},          {met_hydro_cells::kSpare, F::kNumber, W::kAlways, Bits(38), 0, 2},
-    {met_hydro_cells::kDAC, F::kNumber, W::kAlways, Bits(40), 0, 10},         {met_hydro_cells::kFI, F::kNumber, W::kAlways, Bits(50), 0, 6},
-    {met_hydro_cells::kLatitude, F::kLat3, W::kAlways, Bits(81), 0, 24},           {met_hydro_cells::kLongitude, F::kLon3, W::kAlways, Bits(56), 0, 25},
-    {met_hydro_cells::kUTCDdhhmm, F::kDayHourMinute, W::kAlways, Bits(106), 0, 16}, {met_hydro_cells::kAvWindSpd, F::kNumber, W::kAlways, Bits(122), 0, 7},
-    {met_hydro_cells::kWindGust, F::kNumber, W::kAlways, Bits(129), 0, 7},         {met_hydro_cells::kWindDir, F::kNumber, W::kAlways, Bits(136), 0, 9},
-    {met_hydro_cells::kWindGustDir, F::kNumber, W::kAlways, Bits(145), 0, 9},         {met_hydro_cells::kAirTemp, F::kSigned, W::kAlways, Bits(154), 0, 11},
-    {met_hydro_cells::kRelHumidity, F::kNumber, W::kAlways, Bits(165), 0, 7},         {met_hydro_cells::kDewPoint, F::kSigned, W::kAlways, Bits(172), 0, 10},
-    {met_hydro_cells::kAirPressure, F::kNumber, W::kAlways, Bits(182), 0, 9},         {met_hydro_cells::kAirPresTnd, F::kNumber, W::kAlways, Bits(191), 0, 2},
-    {met_hydro_cells::kHorVisibility, F::kNumber, W::kAlways, Bits(193), 0, 8},         {met_hydro_cells::kWLvlIncTide, F::kNumber, W::kAlways, Bits(201), 0, 12},
-    {met_hydro_cells::kWLvlTrend, F::kNumber, W::kAlways, Bits(213), 0, 2},         {met_hydro_cells::kSurfCurSpd, F::kNumber, W::kAlways, Bits(215), 0, 8},
-    {met_hydro_cells::kSurfCurDir, F::kNumber, W::kAlways, Bits(223), 0, 9},         {met_hydro_cells::kCurSpd2, F::kNumber, W::kAlways, Bits(232), 0, 8},
-    {met_hydro_cells::kCurDir2, F::kNumber, W::kAlways, Bits(240), 0, 9},         {met_hydro_cells::kCurMesLvl2, F::kNumber, W::kAlways, Bits(249), 0, 5},
-    {met_hydro_cells::kCurSpd3, F::kNumber, W::kAlways, Bits(254), 0, 8},         {met_hydro_cells::kCurDir3, F::kNumber, W::kAlways, Bits(262), 0, 9},
-    {met_hydro_cells::kCurMesLvl3, F::kNumber, W::kAlways, Bits(271), 0, 5},         {met_hydro_cells::kSigWavHgt, F::kNumber, W::kAlways, Bits(276), 0, 8},
-    {met_hydro_cells::kWavePerod, F::kNumber, W::kAlways, Bits(284), 0, 6},         {met_hydro_cells::kWaveDir, F::kNumber, W::kAlways, Bits(290), 0, 9},
-    {met_hydro_cells::kSwellHeight, F::kNumber, W::kAlways, Bits(299), 0, 8},         {met_hydro_cells::kSwellPeriod, F::kNumber, W::kAlways, Bits(307), 0, 6},
-    {met_hydro_cells::kSwellDir, F::kNumber, W::kAlways, Bits(313), 0, 9},         {met_hydro_cells::kSeaState, F::kNumber, W::kAlways, Bits(322), 0, 4},
+    {met_hydro_cells::kMsg, F::kNumber, W::kAlways, Bits(0), 0, 6},
+    {met_hydro_cells::kRI, F::kNumber, W::kAlways, Bits(6), 0, 2},
+    {met_hydro_cells::kUserID, F::kNumber, W::kAlways, Bits(8), 0, 30},
+    {met_hydro_cells::kSpare, F::kNumber, W::kAlways, Bits(38), 0, 2},
+    {met_hydro_cells::kDAC, F::kNumber, W::kAlways, Bits(40), 0, 10},
+    {met_hydro_cells::kFI, F::kNumber, W::kAlways, Bits(50), 0, 6},
+    {met_hydro_cells::kLatitude, F::kLat3, W::kAlways, Bits(81), 0, 24},
+    {met_hydro_cells::kLongitude, F::kLon3, W::kAlways, Bits(56), 0, 25},
+    {met_hydro_cells::kUTCDdhhmm, F::kDayHourMinute, W::kAlways, Bits(106), 0, 16},
+    {met_hydro_cells::kAvWindSpd, F::kNumber, W::kAlways, Bits(122), 0, 7},
+    {met_hydro_cells::kWindGust, F::kNumber, W::kAlways, Bits(129), 0, 7},
+    {met_hydro_cells::kWindDir, F::kNumber, W::kAlways, Bits(136), 0, 9},
+    {met_hydro_cells::kWindGustDir, F::kNumber, W::kAlways, Bits(145), 0, 9},
+    {met_hydro_cells::kAirTemp, F::kSigned, W::kAlways, Bits(154), 0, 11},
+    {met_hydro_cells::kRelHumidity, F::kNumber, W::kAlways, Bits(165), 0, 7},
+    {met_hydro_cells::kDewPoint, F::kSigned, W::kAlways, Bits(172), 0, 10},
+    {met_hydro_cells::kAirPressure, F::kNumber, W::kAlways, Bits(182), 0, 9},
+    {met_hydro_cells::kAirPresTnd, F::kNumber, W::kAlways, Bits(191), 0, 2},
+    {met_hydro_cells::kHorVisibility, F::kNumber, W::kAlways, Bits(193), 0, 8},
+    {met_hydro_cells::kWLvlIncTide, F::kNumber, W::kAlways, Bits(201), 0, 12},
+    {met_hydro_cells::kWLvlTrend, F::kNumber, W::kAlways, Bits(213), 0, 2},
+    {met_hydro_cells::kSurfCurSpd, F::kNumber, W::kAlways, Bits(215), 0, 8},
+    {met_hydro_cells::kSurfCurDir, F::kNumber, W::kAlways, Bits(223), 0, 9},
+    {met_hydro_cells::kCurSpd2, F::kNumber, W::kAlways, Bits(232), 0, 8},
+    {met_hydro_cells::kCurDir2, F::kNumber, W::kAlways, Bits(240), 0, 9},
+    {met_hydro_cells::kCurMesLvl2, F::kNumber, W::kAlways, Bits(249), 0, 5},
+    {met_hydro_cells::kCurSpd3, F::kNumber, W::kAlways, Bits(254), 0, 8},
+    {met_hydro_cells::kCurDir3, F::kNumber, W::kAlways, Bits(262), 0, 9},
+    {met_hydro_cells::kCurMesLvl3, F::kNumber, W::kAlways, Bits(271), 0, 5},
+    {met_hydro_cells::kSigWavHgt, F::kNumber, W::kAlways, Bits(276), 0, 8},
+    {met_hydro_cells::kWavePerod, F::kNumber, W::kAlways, Bits(284), 0, 6},
+    {met_hydro_cells::kWaveDir, F::kNumber, W::kAlways, Bits(290), 0, 9},
+    {met_hydro_cells::kSwellHeight, F::kNumber, W::kAlways, Bits(299), 0, 8},
+    {met_hydro_cells::kSwellPeriod, F::kNumber, W::kAlways, Bits(307), 0, 6},
+    {met_hydro_cells::kSwellDir, F::kNumber, W::kAlways, Bits(313), 0, 9},
+    {met_hydro_cells::kSeaState, F::kNumber, W::kAlways, Bits(322), 0, 4},
     {met_hydro_cells::kWaterTemp, F::kNumber, W::kAlways, Bits(326), 0, 10},  // shown unsigned, as transmitted
-    {met_hydro_cells::kPrecipType, F::kNumber, W::kAlways, Bits(336), 0, 3},         {met_hydro_cells::kSalinity, F::kNumber, W::kAlways, Bits(339), 0, 9},
-    {met_hydro_cells::kIce, F::kNumber, W::kAlways, Bits(348), 0, 2},         {met_hydro_cells::kLastSpare, F::kNumber, W::kAlways, Bits(350), 0, 10},
+    {met_hydro_cells::kPrecipType, F::kNumber, W::kAlways, Bits(336), 0, 3},
+    {met_hydro_cells::kSalinity, F::kNumber, W::kAlways, Bits(339), 0, 9},
+    {met_hydro_cells::kIce, F::kNumber, W::kAlways, Bits(348), 0, 2},
+    {met_hydro_cells::kLastSpare, F::kNumber, W::kAlways, Bits(350), 0, 10},
 };
 
 #undef FIELD
@@ -227,23 +290,23 @@ namespace templates = view_template;
 
 // The views a message type's row in the message types' table names.
 constexpr MessageView kGenericView = {ViewPick::kGeneric, 0, 0, 0, 0, {}};
-constexpr MessageView kPositionReport1View = {
-    ViewPick::kFixed, templates::kPositionReport1, 0, 1, 0, Cells(kPositionReportCells)};
-constexpr MessageView kPositionReport2View = {
-    ViewPick::kFixed, templates::kPositionReport2, 0, 2, 0, Cells(kPositionReportCells)};
-constexpr MessageView kPositionReport3View = {
-    ViewPick::kFixed, templates::kPositionReport3, 0, 3, 0, Cells(kPositionReportCells)};
+constexpr MessageView kPositionReport1View = {ViewPick::kFixed,           templates::kPositionReport1, 0, 1, 0,
+                                              Cells(kPositionReportCells)};
+constexpr MessageView kPositionReport2View = {ViewPick::kFixed,           templates::kPositionReport2, 0, 2, 0,
+                                              Cells(kPositionReportCells)};
+constexpr MessageView kPositionReport3View = {ViewPick::kFixed,           templates::kPositionReport3, 0, 3, 0,
+                                              Cells(kPositionReportCells)};
 constexpr MessageView kBaseStationView = {ViewPick::kFixed, templates::kBaseStation, 0, 4, 0, Cells(kBaseStationCells)};
-constexpr MessageView kStaticVoyageView = {
-    ViewPick::kFixed, templates::kStaticVoyage, 0, 5, 0, Cells(kStaticVoyageCells)};
-constexpr MessageView kTidalWindowView = {
-    ViewPick::kApplication, templates::kTidalWindow, 0, kViewTidalWindow, DacFi(1, 32), Cells(kTidalWindowCells)};
-constexpr MessageView kBinaryAcknowledgeView = {
-    ViewPick::kFixed, templates::kBinaryAcknowledge, 0, 7, 0, Cells(kAcknowledgeCells)};
-constexpr MessageView kMetHydroView = {
-    ViewPick::kApplication, templates::kMetHydro, 0, kViewMetHydro, DacFi(1, 31), Cells(kMetHydroCells)};
-constexpr MessageView kSafetyAcknowledgeView = {
-    ViewPick::kFixed, templates::kSafetyAcknowledge, 0, 13, 0, Cells(kAcknowledgeCells)};
+constexpr MessageView kStaticVoyageView = {ViewPick::kFixed,         templates::kStaticVoyage, 0, 5, 0,
+                                           Cells(kStaticVoyageCells)};
+constexpr MessageView kTidalWindowView = {ViewPick::kApplication, templates::kTidalWindow, 0, kViewTidalWindow,
+                                          DacFi(1, 32),           Cells(kTidalWindowCells)};
+constexpr MessageView kBinaryAcknowledgeView = {ViewPick::kFixed,        templates::kBinaryAcknowledge, 0, 7, 0,
+                                                Cells(kAcknowledgeCells)};
+constexpr MessageView kMetHydroView = {ViewPick::kApplication, templates::kMetHydro, 0,
+                                       kViewMetHydro,          DacFi(1, 31),         Cells(kMetHydroCells)};
+constexpr MessageView kSafetyAcknowledgeView = {ViewPick::kFixed,        templates::kSafetyAcknowledge, 0, 13, 0,
+                                                Cells(kAcknowledgeCells)};
 constexpr MessageView kClassBView = {
     ViewPick::kCommState, templates::kClassBSotdma, templates::kClassBItdma, 18, 0, Cells(kClassBPositionCells)};
 constexpr MessageView kAtonReportView = {ViewPick::kFixed, templates::kAtonReport, 0, 21, 0, Cells(kAtonReportCells)};

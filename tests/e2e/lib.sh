@@ -72,7 +72,8 @@
 #                             colour lies around client point (CX, CY);
 #                             e2e_no_mark_at the opposite
 #   e2e_nmea SENTENCE         prints the sentence with its "*hh" checksum
-#                             (tests/e2e/ais_pack.py packs whole AIS messages)
+#                             (tests/ais_pack.py, which packs whole AIS
+#                             messages too)
 #   e2e_connect MENU PORT BAUD [NAME]    connects a link through its settings
 #                             dialog; the report box's JSON lands in E2E_REPORT
 #
@@ -518,11 +519,7 @@ e2e_no_mark_at() { [ "$(e2e_mark_pixels "$@")" -eq 0 ]; }
 
 # NMEA sentence with its checksum: e2e_nmea '$AIABK,...' prints '$AIABK,...*hh'.
 e2e_nmea() {
-  local body=${1:1} sum=0 i
-  for ((i = 0; i < ${#body}; i++)); do
-    sum=$((sum ^ $(printf '%d' "'${body:i:1}")))
-  done
-  printf '%s*%02X\n' "$1" "$sum"
+  PYTHONPATH=$E2E_SOURCE/tests python3 -c 'import sys; from ais_pack import frame; print(frame(sys.argv[1]))' "$1"
 }
 
 # Connects a link through its settings dialog as a user would: opens the

@@ -17,7 +17,7 @@ declare -A TITLE
 while IFS=$'\t' read -r id title; do TITLE[$id]=$title; done < <(e2e_view_titles)
 
 # One message per template, in this order (template, then its sentences).
-PYTHONPATH=$(dirname "$0") python3 - >"$WORK/messages.tsv" <<'EOF' || e2e_die "cannot pack the messages"
+PYTHONPATH=$E2E_SOURCE/tests python3 - >"$WORK/messages.tsv" <<'EOF' || e2e_die "cannot pack the messages"
 from ais_pack import fields, frame, sentences, text
 
 def widest(message_id, length, texts=(), values=()):

@@ -21,7 +21,7 @@ rm -rf "$WORK"
 mkdir -p "$WORK"
 
 # Extra sentences the corpus lacks, packed from stated fields.
-PYTHONPATH=$(dirname "$0") python3 - "$WORK/extra.nmea" <<'EOF'
+PYTHONPATH=$E2E_SOURCE/tests python3 - "$WORK/extra.nmea" <<'EOF'
 import sys
 from ais_pack import fields, frame, sentences
 

@@ -12,18 +12,14 @@ after the case can only be the good sentence.
 import os
 import sys
 
-
-def checksum(body):
-    value = 0
-    for byte in body:
-        value ^= byte
-    return b"%02X" % value
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from ais_pack import checksum  # noqa: E402
 
 
 def sentence(start, body, good_sum=True):
     """start b"!" or b"$", body without it; CR LF appended."""
-    total = checksum(body) if good_sum else b"%02X" % (int(checksum(body), 16) ^ 0x5A)
-    return start + body + b"*" + total + b"\r\n"
+    total = checksum(body) if good_sum else checksum(body) ^ 0x5A
+    return start + body + b"*%02X\r\n" % total
 
 
 # Good sentences of each kind: a message 1 from the recorded corpus as own

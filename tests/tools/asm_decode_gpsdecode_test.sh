@@ -16,9 +16,10 @@ if ! command -v gpsdecode >/dev/null; then
   exit 1
 fi
 
-python3 - "$tool" "$source/../shared/corpus" "$source/tests/data" <<'EOF'
+PYTHONPATH=$source/tests python3 - "$tool" "$source/../shared/corpus" "$source/tests/data" <<'EOF'
 import json, os, subprocess, sys
 from collections import defaultdict
+from ais_pack import checksum
 
 tool, corpus, data = sys.argv[1:4]
 inputs = [os.path.join(corpus, f) for f in sorted(os.listdir(corpus)) if not f.endswith(".md")]
@@ -26,10 +27,7 @@ inputs += [os.path.join(data, f) for f in sorted(os.listdir(data)) if f.endswith
 
 def checksum_ok(sentence):
     body, _, given = sentence[1:].partition("*")
-    value = 0
-    for c in body.encode("latin-1"):
-        value ^= c
-    return given[:2].upper() == "%02X" % value
+    return given[:2].upper() == "%02X" % checksum(body)
 
 # Complete VDM and VDO messages, their sentences cut after the checksum (some
 # recordings put a receiver's time stamp there), reassembled by sequence id

@@ -40,16 +40,13 @@ cmp -s "$work/out.dash" "$work/out.128" || fail "'-' among files differs"
 # sequential identifier and channel; only sentences with a good checksum,
 # wherever they stand on their line.
 count_logged() {
-  python3 - "$1" <<'EOF'
+  PYTHONPATH=$source/tests python3 - "$1" <<'EOF'
 import re, sys
+from ais_pack import checksum
 data = open(sys.argv[1], "rb").read()
 count, progress = 0, {}
 for m in re.finditer(rb"[!$]([A-Z]{2}(VDM|VDO|ABK)),([^*\r\n!$]*)\*([0-9A-Fa-f]{2})", data):
-    body = m.group(1) + b"," + m.group(3)
-    checksum = 0
-    for c in body:
-        checksum ^= c
-    if checksum != int(m.group(4), 16):
+    if checksum(m.group(1) + b"," + m.group(3)) != int(m.group(4), 16):
         continue
     f = m.group(3).split(b",")
     if m.group(2) == b"ABK":
@@ -215,16 +212,12 @@ EOF
 # Channel characters a receiver should never send still give valid UTF-8
 # JSON: controls escaped, quote and backslash escaped, a byte above 127
 # replaced.
-python3 - "$tool" <<'EOF' || fail "odd characters are not escaped"
+PYTHONPATH=$source/tests python3 - "$tool" <<'EOF' || fail "odd characters are not escaped"
 import json, subprocess, sys
-def frame(body):
-    checksum = 0
-    for c in body:
-        checksum ^= c
-    return b"!" + body + b"*%02X\r\n" % checksum
+from ais_pack import frame
 channels = [b"\x01", b'"', b"\\", b"\xe9", b"\x7f"]
 expected = ["\u0001", '"', "\\", "\ufffd", "\x7f"]
-data = b"".join(frame(b"AIABK,265547250," + c + b",6,1,0") for c in channels)
+data = b"".join(frame(b"!AIABK,265547250," + c + b",6,1,0") + b"\r\n" for c in channels)
 out = subprocess.run([sys.argv[1]], input=data, capture_output=True, check=True).stdout
 lines = [json.loads(l) for l in out.decode("utf-8", errors="strict").splitlines()]
 assert [d["fields"]["rxChannel"] for d in lines] == expected, [d["fields"]["rxChannel"] for d in lines]
@@ -263,9 +256,7 @@ EOF
 # last fragment, CR CR LF and blank lines, a line of text: each message once,
 # with its own first fragment's channel.
 frame() {
-  python3 -c 'import sys; b = sys.argv[1].encode(); c = 0
-for x in b: c ^= x
-sys.stdout.buffer.write(b"!" + b + b"*%02X" % c)' "$1"
+  PYTHONPATH=$source/tests python3 -c 'import sys; from ais_pack import frame; sys.stdout.write(frame("!" + sys.argv[1]))' "$1"
 }
 {
   frame 'AIVDM,2,1,3,A,55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8,0'; printf '\r\r\n'

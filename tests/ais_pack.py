@@ -1,13 +1,24 @@
-"""Packs AIS messages into NMEA sentences for the end-to-end tests, from
-stated field values: what the tests feed the client that the recorded
-corpus lacks."""
+"""NMEA sentences for the test scripts: the checksum and the framing of a
+sentence (the one copy the scripts share, as the client's sentence writer is
+the one in the code), and AIS messages packed from stated field values: what
+the tests feed the client that the recorded corpus lacks."""
 
 import functools
+import operator
 
 
-def frame(body):
-    """The sentence with its "*hh" checksum."""
-    return "%s*%02X" % (body, functools.reduce(lambda a, c: a ^ ord(c), body[1:], 0))
+def checksum(body):
+    """The exclusive-or of the characters between the start character and
+    "*" (text or bytes)."""
+    return functools.reduce(operator.xor, body.encode("latin-1") if isinstance(body, str) else body, 0)
+
+
+def frame(sentence):
+    """The sentence (text or bytes, from its start character on) with its
+    "*hh" checksum."""
+    if isinstance(sentence, bytes):
+        return sentence + b"*%02X" % checksum(sentence[1:])
+    return "%s*%02X" % (sentence, checksum(sentence[1:]))
 
 
 def fields(*pairs):
