@@ -22,8 +22,9 @@ constexpr FieldRef Bits(uint16_t start) {
 using F = CellFormat;
 using W = CellWhen;
 
-// Messages 1, 2 and 3: templates 1452 and 1453 hold the repeat indicator in
-// 1177, 1456 in 1091 (its 1177 is the number of slots).
+// Messages 1, 2 and 3: the templates of 1 and 2 have the same cells; that
+// of 3 holds the repeat indicator in 1091, and in 1177, where the others
+// hold it, the number of slots.
 constexpr CellRow kPositionReportCells[] = {
     {position_report1_cells::kRI, F::kD1, W::kSotdmaView, FIELD(repeatIndicator)},
     {position_report3_cells::kRI, F::kD1, W::kItdmaView, FIELD(repeatIndicator)},
