@@ -52,12 +52,53 @@ FateRing fates;
 DecodedMessage record;
 ViewCell cells[kMaxViewCells];
 
+// `length` bytes of `text` as valid UTF-8, which JSON text must be: each
+// byte that begins no sequence, and each valid start of a sequence cut
+// short, becomes one U+FFFD; the byte that cut it short is read again.
+const char* ValidUtf8(const char* text, size_t* length);
+
+// RapidJSON's writer with a short way for texts that need no escape (no
+// control character, quote, backslash or byte above 0x7F), as nearly every
+// key, number and text of a line is: one copy between quotes. Any other is
+// made valid UTF-8 and escaped by the writer itself.
+class LineWriter : public rapidjson::Writer<rapidjson::StringBuffer> {
+ public:
+  explicit LineWriter(rapidjson::StringBuffer& out) : Writer(out) {}
+
+  // A key or string value that needs no escape by its making: the names of
+  // the field table, the keys written here, control ids, hex digits.
+  bool Name(const char* text, size_t length) {
+    Prefix(rapidjson::kStringType);
+    char* to = os_->Push(length + 2);
+    to[0] = '"';
+    memcpy(to + 1, text, length);
+    to[length + 1] = '"';
+    return EndValue(true);
+  }
+  bool Name(const char* text) { return Name(text, strlen(text)); }
+
+  // Any other text.
+  bool Text(const char* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') return Escaped(text, length);
+    }
+    return Name(text, length);
+  }
+
+ private:
+  bool Escaped(const char* text, size_t length) {
+    const char* valid = ValidUtf8(text, &length);
+    return String(valid, static_cast<rapidjson::SizeType>(length));
+  }
+};
+
 // Lines are gathered here and written out in blocks of about kWriteAt
 // bytes, small enough for the buffer to stay in the cache; the buffer keeps
 // its room between blocks, so nothing is allocated per line.
 constexpr size_t kWriteAt = 32 * 1024;
 rapidjson::StringBuffer output;
-rapidjson::Writer<rapidjson::StringBuffer> json(output);
+LineWriter json(output);
 bool writeFailed = false;
 
 // The fields a record prints, in record order: those of its message id, or
@@ -100,10 +141,7 @@ void WriteOutput() {
   output.Clear();
 }
 
-// `length` bytes of `text` as valid UTF-8, which JSON text must be: each
-// byte that begins no sequence, and each valid start of a sequence cut
-// short, becomes one U+FFFD; the byte that cut it short is read again.
-// Returns `text` itself when it has no byte above 0x7F, the usual case.
+// Returns `text` itself when it has no byte above 0x7F.
 const char* ValidUtf8(const char* text, size_t* length) {
   const auto* in = reinterpret_cast<const uint8_t*>(text);
   const size_t size = *length;
@@ -142,15 +180,6 @@ const char* ValidUtf8(const char* text, size_t* length) {
   return repaired.data();
 }
 
-void String(const char* text, size_t length) {
-  const char* valid = ValidUtf8(text, &length);
-  json.String(valid, static_cast<rapidjson::SizeType>(length));
-}
-
-void String(const char* text) {
-  String(text, strlen(text));
-}
-
 const char* KindName(int32_t kind) {
   switch (kind) {
     case kSlotVdm:
@@ -169,7 +198,7 @@ void WriteFields(const FieldList& list) {
   json.StartObject();
   for (int n = 0; n < list.count; ++n) {
     const DecodedField& field = kDecodedFields[list.field[n]];
-    json.Key(field.name, nameLength[list.field[n]]);
+    json.Name(field.name, nameLength[list.field[n]]);
     const unsigned char* at = base + field.offset;
     switch (field.kind) {
       case FieldKind::kU8:
@@ -189,10 +218,10 @@ void WriteFields(const FieldList& list) {
       }
       case FieldKind::kChar:
         // A channel not given is the empty text, not a NUL character.
-        String(reinterpret_cast<const char*>(at), at[0] != 0);
+        json.Text(reinterpret_cast<const char*>(at), at[0] != 0);
         break;
       case FieldKind::kText:
-        String(reinterpret_cast<const char*>(at), strnlen(reinterpret_cast<const char*>(at), field.size));
+        json.Text(reinterpret_cast<const char*>(at), strnlen(reinterpret_cast<const char*>(at), field.size));
         break;
     }
   }
@@ -203,8 +232,8 @@ void WriteFields(const FieldList& list) {
     hex[2 * i] = kHexDigits[record.payload[i] >> 4];
     hex[2 * i + 1] = kHexDigits[record.payload[i] & 15];
   }
-  json.Key("payload");
-  json.String(hex, static_cast<rapidjson::SizeType>(2 * length));
+  json.Name("payload");
+  json.Name(hex, static_cast<size_t>(2 * length));
   json.EndObject();
 }
 
@@ -212,8 +241,8 @@ void WriteFields(const FieldList& list) {
 void WriteCell(const ViewCell& shown) {
   char key[8];
   const auto end = std::to_chars(key, key + sizeof key, static_cast<uint16_t>(shown.controlId)).ptr;
-  json.Key(key, static_cast<rapidjson::SizeType>(end - key));
-  String(shown.text, strnlen(shown.text, sizeof shown.text));
+  json.Name(key, static_cast<size_t>(end - key));
+  json.Text(shown.text, strnlen(shown.text, sizeof shown.text));
 }
 
 // The cells by control id. A view that writes one control twice shows the
@@ -242,21 +271,21 @@ void OnStoredSlot(void*, int32_t kind, int32_t slot) {
   if (output.GetSize() >= kWriteAt) WriteOutput();
   json.Reset(output);
   json.StartObject();
-  json.Key("slot");
+  json.Name("slot");
   json.Int(slot);
-  json.Key("kind");
-  String(KindName(kind));
-  json.Key("channelRow");
+  json.Name("kind");
+  json.Name(KindName(kind));
+  json.Name("channelRow");
   json.Int(noted.channelRow);
-  json.Key("messageId");
+  json.Name("messageId");
   json.Int(noted.messageId);
-  json.Key("template");
+  json.Name("template");
   choice.templateId != 0 ? json.Int(choice.templateId) : json.Null();
-  json.Key("view");
+  json.Name("view");
   choice.templateId != 0 ? json.Int(choice.viewCode) : json.Null();
-  json.Key("fields");
+  json.Name("fields");
   WriteFields(kind == kSlotAbk ? abkFields : messageFields[record.messageId & 63]);
-  json.Key("cells");
+  json.Name("cells");
   WriteCells(count);
   json.EndObject();
   output.Put('\n');
@@ -271,15 +300,15 @@ void PrintFates() {
     const size_t length = DescribeFate(fate, description, sizeof description);
     json.Reset(output);
     json.StartObject();
-    json.Key("fate");
-    String(FateName(fate.code));
-    json.Key("slot");
+    json.Name("fate");
+    json.Name(FateName(fate.code));
+    json.Name("slot");
     fate.code == kFateStored ? json.Int(fate.details.slot) : json.Null();
-    json.Key("description");
-    String(description, length);
-    json.Key("sentence");
-    String(fate.text, fate.textLength);
-    json.Key("longer");
+    json.Name("description");
+    json.Text(description, length);
+    json.Name("sentence");
+    json.Text(fate.text, fate.textLength);
+    json.Name("longer");
     json.Bool(fate.textLonger);
     json.EndObject();
     output.Put('\n');
