@@ -569,10 +569,17 @@ def render_ids_header():
     for t in TEMPLATES:
         out += [f"// {t['title'].strip()}", f"constexpr int k{t['name']} = {t['id']};"]
     out += ["}  // namespace view_template"]
+    written = {}  # the namespace of each set of cells, so that a template with the same cells shares it
     for t in TEMPLATES:
-        out += ["", f"// The cells of template {t['id']}, after their labels.", f"namespace {snake(t['name'])}_cells {{"]
-        out += [f"constexpr int k{n} = {cid};" for n, cid in named_cells(t)]
-        out += [f"}}  // namespace {snake(t['name'])}_cells"]
+        cells, space = tuple(named_cells(t)), f"{snake(t['name'])}_cells"
+        if cells in written:
+            out += ["", f"// Template {t['id']} has the cells of template {written[cells][1]}.",
+                    f"namespace {space} = {written[cells][0]};"]
+            continue
+        written[cells] = (space, t["id"])
+        out += ["", f"// The cells of template {t['id']}, after their labels.", f"namespace {space} {{"]
+        out += [f"constexpr int k{n} = {cid};" for n, cid in cells]
+        out += [f"}}  // namespace {space}"]
     return "\n".join(out) + "\n"
 
 

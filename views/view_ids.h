@@ -58,26 +58,8 @@ constexpr int kSTO = 1252;
 constexpr int kSubMSG = 1757;
 }  // namespace position_report1_cells
 
-// The cells of template 1453, after their labels.
-namespace position_report2_cells {
-constexpr int kRI = 1177;
-constexpr int kUserID = 1160;
-constexpr int kNvSt = 1178;
-constexpr int kROTais = 1162;
-constexpr int kSOG = 1163;
-constexpr int kPA = 1164;
-constexpr int kLongitude = 1165;
-constexpr int kLatitude = 1166;
-constexpr int kCOG = 1167;
-constexpr int kTHead = 1168;
-constexpr int kTSTP = 1169;
-constexpr int kSMI = 1660;
-constexpr int kS = 1171;
-constexpr int kRAIM = 1172;
-constexpr int kSS = 1248;
-constexpr int kSTO = 1252;
-constexpr int kSubMSG = 1757;
-}  // namespace position_report2_cells
+// Template 1453 has the cells of template 1452.
+namespace position_report2_cells = position_report1_cells;
 
 // The cells of template 1456, after their labels.
 namespace position_report3_cells {
@@ -161,20 +143,8 @@ constexpr int kDestinationID4 = 1221;
 constexpr int kSqID4 = 1247;
 }  // namespace binary_acknowledge_cells
 
-// The cells of template 132, after their labels.
-namespace safety_acknowledge_cells {
-constexpr int kRI = 1177;
-constexpr int kUserID = 1160;
-constexpr int kS = 1171;
-constexpr int kDestinationID1 = 1215;
-constexpr int kSqID1 = 1244;
-constexpr int kDestinationID2 = 1217;
-constexpr int kSqID2 = 1245;
-constexpr int kDestinationID3 = 1219;
-constexpr int kSqID3 = 1246;
-constexpr int kDestinationID4 = 1221;
-constexpr int kSqID4 = 1247;
-}  // namespace safety_acknowledge_cells
+// Template 132 has the cells of template 129.
+namespace safety_acknowledge_cells = binary_acknowledge_cells;
 
 // The cells of template 1471, after their labels.
 namespace class_b_sotdma_cells {
