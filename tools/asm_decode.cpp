@@ -110,7 +110,7 @@ struct FieldList {
 };
 FieldList messageFields[64];
 FieldList abkFields;
-rapidjson::SizeType nameLength[kMaxDecodedFields];  // of each field's name, counted once
+size_t nameLength[kMaxDecodedFields];  // of each field's name, counted once
 
 // The cells by control id: the index of the last cell of each id in the
 // list being written, -1 when there is none or it is written (WriteCells).
@@ -127,7 +127,7 @@ bool PrepareOutput() {
   if (kDecodedFieldCount > kMaxDecodedFields) return false;
   for (int i = 0; i < kDecodedFieldCount; ++i) {
     const DecodedField& field = kDecodedFields[i];
-    nameLength[i] = static_cast<rapidjson::SizeType>(strlen(field.name));
+    nameLength[i] = strlen(field.name);
     if (field.carriedBy & kAbkFieldBit) AddField(&abkFields, i);
     for (int id = 0; id < 64; ++id)
       if (field.carriedBy & MessageFieldBit(id)) AddField(&messageFields[id], i);

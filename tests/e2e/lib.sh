@@ -76,16 +76,16 @@
 #                             messages too)
 #   e2e_connect MENU PORT BAUD [NAME]    connects a link through its settings
 #                             dialog; the report box's JSON lands in E2E_REPORT
-#
-# The identifiers of menu commands, dialogs, controls and view templates
-# come from ids.sh beside this file (made by scripts/gen_view_dialogs.py):
-# ID_PRESENTATION_PORT, IDC_ACCEPT, MET_HYDRO_USER_ID, VIEW_ABK_TITLE, ...
 #   e2e_wait_for SECS CMD...  retries CMD every 0.2 s until it succeeds
 #   e2e_check DESC CMD...     runs CMD; records a failure with DESC if it fails
 #   e2e_eq DESC EXPECTED ACTUAL          records a failure unless equal
 #   e2e_fail MSG              records a failure (the test goes on)
 #   e2e_die MSG               records a failure and ends the test now
 #   e2e_log MSG               prints a progress line
+#
+# The identifiers of menu commands, dialogs, controls and view templates
+# come from ids.sh beside this file (made by scripts/gen_view_dialogs.py):
+# ID_PRESENTATION_PORT, IDC_ACCEPT, MET_HYDRO_USER_ID, VIEW_ABK_TITLE, ...
 #
 # Environment: E2E_DISPLAY=:N uses that X display instead of starting Xvfb;
 # E2E_HOME moves the prefix, ports and screenshots out of BUILD/e2e;
