@@ -290,33 +290,60 @@ constexpr uint16_t DacFi(int dac, int fi) {
 namespace templates = view_template;
 
 // The views a message type's row in the message types' table names.
-constexpr MessageView kGenericView = {ViewPick::kGeneric, 0, 0, 0, 0, {}};
-constexpr MessageView kPositionReport1View = {ViewPick::kFixed,           templates::kPositionReport1, 0, 1, 0,
-                                              Cells(kPositionReportCells)};
-constexpr MessageView kPositionReport2View = {ViewPick::kFixed,           templates::kPositionReport2, 0, 2, 0,
-                                              Cells(kPositionReportCells)};
-constexpr MessageView kPositionReport3View = {ViewPick::kFixed,           templates::kPositionReport3, 0, 3, 0,
-                                              Cells(kPositionReportCells)};
-constexpr MessageView kBaseStationView = {ViewPick::kFixed, templates::kBaseStation, 0, 4, 0, Cells(kBaseStationCells)};
-constexpr MessageView kStaticVoyageView = {ViewPick::kFixed,         templates::kStaticVoyage, 0, 5, 0,
-                                           Cells(kStaticVoyageCells)};
-constexpr MessageView kTidalWindowView = {ViewPick::kApplication, templates::kTidalWindow, 0, kViewTidalWindow,
-                                          DacFi(1, 32),           Cells(kTidalWindowCells)};
-constexpr MessageView kBinaryAcknowledgeView = {ViewPick::kFixed,        templates::kBinaryAcknowledge, 0, 7, 0,
-                                                Cells(kAcknowledgeCells)};
-constexpr MessageView kMetHydroView = {ViewPick::kApplication, templates::kMetHydro, 0,
-                                       kViewMetHydro,          DacFi(1, 31),         Cells(kMetHydroCells)};
-constexpr MessageView kSafetyAcknowledgeView = {ViewPick::kFixed,        templates::kSafetyAcknowledge, 0, 13, 0,
-                                                Cells(kAcknowledgeCells)};
-constexpr MessageView kClassBView = {
-    ViewPick::kCommState, templates::kClassBSotdma, templates::kClassBItdma, 18, 0, Cells(kClassBPositionCells)};
-constexpr MessageView kAtonReportView = {ViewPick::kFixed, templates::kAtonReport, 0, 21, 0, Cells(kAtonReportCells)};
+constexpr MessageView kGenericView = {.pick = ViewPick::kGeneric};
+constexpr MessageView kPositionReport1View = {.pick = ViewPick::kFixed,
+                                              .templateId = templates::kPositionReport1,
+                                              .viewCode = 1,
+                                              .cells = Cells(kPositionReportCells)};
+constexpr MessageView kPositionReport2View = {.pick = ViewPick::kFixed,
+                                              .templateId = templates::kPositionReport2,
+                                              .viewCode = 2,
+                                              .cells = Cells(kPositionReportCells)};
+constexpr MessageView kPositionReport3View = {.pick = ViewPick::kFixed,
+                                              .templateId = templates::kPositionReport3,
+                                              .viewCode = 3,
+                                              .cells = Cells(kPositionReportCells)};
+constexpr MessageView kBaseStationView = {
+    .pick = ViewPick::kFixed, .templateId = templates::kBaseStation, .viewCode = 4, .cells = Cells(kBaseStationCells)};
+constexpr MessageView kStaticVoyageView = {.pick = ViewPick::kFixed,
+                                           .templateId = templates::kStaticVoyage,
+                                           .viewCode = 5,
+                                           .cells = Cells(kStaticVoyageCells)};
+constexpr MessageView kTidalWindowView = {.pick = ViewPick::kApplication,
+                                          .templateId = templates::kTidalWindow,
+                                          .viewCode = kViewTidalWindow,
+                                          .dacFi = DacFi(1, 32),
+                                          .cells = Cells(kTidalWindowCells)};
+constexpr MessageView kBinaryAcknowledgeView = {.pick = ViewPick::kFixed,
+                                                .templateId = templates::kBinaryAcknowledge,
+                                                .viewCode = 7,
+                                                .cells = Cells(kAcknowledgeCells)};
+constexpr MessageView kMetHydroView = {.pick = ViewPick::kApplication,
+                                       .templateId = templates::kMetHydro,
+                                       .viewCode = kViewMetHydro,
+                                       .dacFi = DacFi(1, 31),
+                                       .cells = Cells(kMetHydroCells)};
+constexpr MessageView kSafetyAcknowledgeView = {.pick = ViewPick::kFixed,
+                                                .templateId = templates::kSafetyAcknowledge,
+                                                .viewCode = 13,
+                                                .cells = Cells(kAcknowledgeCells)};
+constexpr MessageView kClassBView = {.pick = ViewPick::kCommState,
+                                     .templateId = templates::kClassBSotdma,
+                                     .otherTemplateId = templates::kClassBItdma,
+                                     .viewCode = 18,
+                                     .cells = Cells(kClassBPositionCells)};
+constexpr MessageView kAtonReportView = {
+    .pick = ViewPick::kFixed, .templateId = templates::kAtonReport, .viewCode = 21, .cells = Cells(kAtonReportCells)};
 // Part numbers 2 and 3 decode as part B but open the part A template.
-constexpr MessageView kStaticDataView = {
-    ViewPick::kPartNumber, templates::kStaticDataA, templates::kStaticDataB, 24, 0, Cells(kStaticDataCells)};
+constexpr MessageView kStaticDataView = {.pick = ViewPick::kPartNumber,
+                                         .templateId = templates::kStaticDataA,
+                                         .otherTemplateId = templates::kStaticDataB,
+                                         .viewCode = 24,
+                                         .cells = Cells(kStaticDataCells)};
 
 // The acknowledgement's view, which no message type names: an ABK opens it.
-constexpr MessageView kAbkView = {ViewPick::kFixed, templates::kAbk, 0, kViewAbk, 0, Cells(kAbkCells)};
+constexpr MessageView kAbkView = {
+    .pick = ViewPick::kFixed, .templateId = templates::kAbk, .viewCode = kViewAbk, .cells = Cells(kAbkCells)};
 
 struct TypeView {
   int messageId;

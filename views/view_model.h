@@ -40,11 +40,11 @@ struct CellList {
 // view code its dialog gets and the cells it writes.
 struct MessageView {
   ViewPick pick;
-  int templateId;
-  int otherTemplateId;
-  int viewCode;
-  uint16_t dacFi;  // kApplication: DAC in the upper ten bits, FI in the lower six
-  CellList cells;
+  int templateId = 0;
+  int otherTemplateId = 0;  // kCommState, kPartNumber
+  int viewCode = 0;
+  uint16_t dacFi = 0;  // kApplication: DAC in the upper ten bits, FI in the lower six
+  CellList cells = {nullptr, 0};
 };
 
 // The view a message type opens (its row of the message types' table), or
