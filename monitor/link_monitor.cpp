@@ -13,8 +13,7 @@ void MonitorReceived(void* context, int linkIndex, const uint8_t* bytes, int cou
   auto* m = static_cast<LinkMonitor*>(context);
   if (linkIndex + 1 == kSensorLinkNumber)
     FeedSensorLines(&m->sensor, m->platform.clock, m->platform.context, bytes, count);
-  std::atomic_thread_fence(std::memory_order_seq_cst);  // pairs with the fence in StopLinkMonitorTick
-  if (!m->ticking.load(std::memory_order_relaxed)) WakeLinkMonitor(m);
+  WakeLinkMonitor(m);
 }
 
 // Main thread, inside the write.
@@ -24,11 +23,6 @@ void MonitorWrote(void* context, int linkIndex, const uint8_t* bytes, int count,
   DrainLinkMonitor(m);
   AddWrittenRows(&m->rows, Now(*m), linkIndex + 1, bytes, count, result);
   WakeLinkMonitor(m);
-}
-
-bool RingHoldsRecords(const FateRing* ring) {
-  return ring != nullptr &&
-         ring->written.load(std::memory_order_acquire) != ring->taken.load(std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -44,7 +38,7 @@ void StartLinkMonitor(LinkMonitor* m, LinkMonitorSource presentation, LinkMonito
     m->missedSeen[i] = m->sources[i].fates != nullptr ? MissedFates(*m->sources[i].fates) : 0;
   m->platform = platform;
   m->tap = {MonitorReceived, MonitorWrote, m};
-  m->ticking.store(false);
+  m->tick.store(0);
 }
 
 int32_t DrainLinkMonitor(LinkMonitor* m) {
@@ -88,6 +82,9 @@ int32_t DrainLinkMonitor(LinkMonitor* m) {
 }
 
 LinkMonitorTick TickLinkMonitor(LinkMonitor* m, int64_t nowMs, const LinkPortState ports[kMonitorLinks]) {
+  // Acquire: what the readers handed over before they marked their activity
+  // is seen by the drain; anything later marks it again.
+  m->tick.fetch_and(~kTickActivity, std::memory_order_acq_rel);
   LinkMonitorTick tick{};
   tick.rowsAdded = DrainLinkMonitor(m);
   LinkStatusInput inputs[kMonitorLinks];
@@ -102,19 +99,14 @@ LinkMonitorTick TickLinkMonitor(LinkMonitor* m, int64_t nowMs, const LinkPortSta
 }
 
 bool StopLinkMonitorTick(LinkMonitor* m) {
-  m->ticking.store(false, std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_seq_cst);  // pairs with the fence in MonitorReceived
-  // Every line a reader counts it also hands over (or counts as missed in a
-  // full ring), so empty rings mean nothing new since the tick.
-  bool pending = false;
-  for (const LinkMonitorSource& source : m->sources) pending = pending || RingHoldsRecords(source.fates);
-  if (!pending) return true;
-  m->ticking.store(true, std::memory_order_relaxed);
-  return false;
+  uint32_t idle = kTickRunning;
+  return m->tick.compare_exchange_strong(idle, 0, std::memory_order_acq_rel);
 }
 
 bool WakeLinkMonitor(LinkMonitor* m) {
-  if (m->ticking.exchange(true)) return false;
+  // Release: the chunk's counts and records are in place before the mark.
+  const uint32_t before = m->tick.fetch_or(kTickRunning | kTickActivity, std::memory_order_acq_rel);
+  if ((before & kTickRunning) != 0) return false;
   if (m->platform.wake != nullptr) m->platform.wake(m->platform.context);
   return true;
 }

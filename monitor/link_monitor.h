@@ -12,11 +12,12 @@
 // The taps number links from 0 (the serial links' indexes); rows and status
 // parts from 1, as users do.
 //
-// Threading: main thread unless a function says otherwise. `ticking` is the
-// one field both sides write: a reader sets it when it wakes the tick, the
-// main thread clears it when the tick stops; each side looks at it or at the
-// rings only after a full fence, so that a chunk a reader delivers just as
-// the tick stops is either seen by the stop or wakes the tick again.
+// Threading: main thread unless a function says otherwise. `tick` is the one
+// field both sides write, only by atomic read-modify-writes: a reader marks
+// activity (and the tick running, waking it if it was not); the tick clears
+// the activity mark before it drains; the stop succeeds only while no
+// activity has been marked since. So a chunk a reader delivers just as the
+// tick stops either keeps it going or wakes it again.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -27,6 +28,9 @@
 #include "nmea/fate_ring.h"
 #include "nmea/intake_counters.h"
 #include "serial/link_taps.h"
+
+constexpr uint32_t kTickRunning = 1;   // the tick runs, or a wake to start it is on its way
+constexpr uint32_t kTickActivity = 2;  // a reader delivered, or a write was reported, since the tick last looked
 
 struct MonitorPlatform {
   int64_t (*clock)(void* context);  // UNIX time in milliseconds; any thread
@@ -54,7 +58,7 @@ struct LinkMonitor {
   SensorLines sensor;                        // link 3's lines (monitor/sensor_lines.h)
   LinkMonitorSource sources[kMonitorLinks];  // link n in sources[n - 1]; link 3's point into `sensor`
   uint64_t missedSeen[kMonitorLinks];        // missed records already told in a row
-  std::atomic<bool> ticking;                 // the tick runs, or a wake to start it is on its way
+  std::atomic<uint32_t> tick;                // kTickRunning | kTickActivity
   MonitorPlatform platform;
   LinkTap tap;
 };
@@ -78,9 +82,10 @@ LinkMonitorTick TickLinkMonitor(LinkMonitor* m, int64_t nowMs, const LinkPortSta
 // meanwhile, and the tick must go on.
 bool StopLinkMonitorTick(LinkMonitor* m);
 
-// Any thread: when the tick has stopped, marks it running and calls the
-// platform's wake; true when it did. The window calls it too when it wants a
-// prompt tick (a link opened or closed, the monitor opened).
+// Any thread: marks activity and, when the tick has stopped, marks it
+// running and calls the platform's wake; true when it did. The taps call it
+// after each chunk and each write; the window calls it when it wants a tick
+// soon (a link opened or closed, the monitor opened).
 bool WakeLinkMonitor(LinkMonitor* m);
 
 // What the readers have handed over until now, into the rows in time order;
