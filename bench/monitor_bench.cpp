@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -22,20 +21,16 @@ namespace {
 
 constexpr int32_t kPageRows = 40;  // a tall monitor window
 
+// The recordings as a port would carry them, with CR LF line ends; their
+// comment lines become rows of text without a start character.
 std::string ReadTraffic() {
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(ASM_CORPUS_DIR))
-    if (entry.path().extension() != ".md") files.push_back(entry.path());
-  std::sort(files.begin(), files.end());
-  std::string all;
-  for (const auto& file : files) {
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty() && (line[0] == '!' || line[0] == '$')) all += line + "\r\n";
-    }
+  std::string traffic;
+  for (const char* name : {"/ais-nmea.log", "/sample.aivdm"}) {
+    std::ifstream in(std::string(ASM_CORPUS_DIR) + name, std::ios::binary);
+    for (char c; in.get(c); traffic += c)
+      if (c == '\n' && (traffic.empty() || traffic.back() != '\r')) traffic += '\r';
   }
-  return all;
+  return traffic;
 }
 
 int64_t Clock(void*) {

@@ -3,11 +3,11 @@
 // as the readers feed it, and the view read back as the copied text.
 #pragma once
 #include <atomic>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "../nmea/intake_test_support.h"
 #include "log/message_log.h"
 #include "monitor/link_monitor.h"
 #include "monitor/monitor_text.h"
@@ -19,14 +19,7 @@ namespace monitor_test {
 
 constexpr int64_t kMidnight = 1733616000000;  // 2024-12-08 00:00:00.000 UTC
 
-// "!" + body + "*" + its checksum + CR LF, as a transponder sends it.
-inline std::string Framed(const std::string& body, char start = '!') {
-  unsigned sum = 0;
-  for (unsigned char c : body) sum ^= c;
-  char digits[3];
-  snprintf(digits, sizeof digits, "%02X", sum);
-  return std::string(1, start) + body + "*" + digits + "\r\n";
-}
+using intake_test::Framed;
 
 struct Bench {
   std::unique_ptr<MessageLog> log = std::make_unique<MessageLog>();
