@@ -99,8 +99,10 @@ LinkMonitorTick TickLinkMonitor(LinkMonitor* m, int64_t nowMs, const LinkPortSta
 }
 
 bool StopLinkMonitorTick(LinkMonitor* m) {
-  uint32_t idle = kTickRunning;
-  return m->tick.compare_exchange_strong(idle, 0, std::memory_order_acq_rel);
+  uint32_t state = m->tick.load(std::memory_order_relaxed);
+  while ((state & kTickActivity) == 0)
+    if (m->tick.compare_exchange_weak(state, 0, std::memory_order_acq_rel)) return true;
+  return false;
 }
 
 bool WakeLinkMonitor(LinkMonitor* m) {
