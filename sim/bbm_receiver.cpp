@@ -163,7 +163,7 @@ bool CheckAddress(const SentenceParts& parts, BbmOutcome* outcome, int* type, in
   if (address.length != 5)
     return Refuse(outcome, "address field '%s' is not a talker and %s", Shown(address).text, format.formatter);
   if (parts.fieldCount != format.dataFields + 1)
-    return Refuse(outcome, "%d fields after the address, a %s has %d", parts.fieldCount - 1, format.formatter,
+    return Refuse(outcome, "%d fields after the address, %s sentences have %d", parts.fieldCount - 1, format.formatter,
                   format.dataFields);
   *sequentialId = SmallDigit(parts.fields[3], 0, format.highestSequentialId);
   if (*sequentialId < 0)
