@@ -12,6 +12,7 @@
 
 #include "ais/dearmour.h"
 #include "tests/unit/nmea/sentence_check.h"
+#include "tests/unit/transmit/written_sentences.h"
 #include "transmit/met_hydro_fields.h"
 #include "transmit/transmissions.h"
 
@@ -269,20 +270,13 @@ TEST(ParseTypedValues, MmsiDacFiAndHexadecimalData) {
   EXPECT_STREQ(problem.text, "Data: 9 hexadecimal digits, more than one message carries (8)");
 }
 
-struct Written {
-  std::string text;
-  int target;
-};
-
-void Capture(void* context, const char* text, int length, int target) {
-  static_cast<std::vector<Written>*>(context)->push_back({std::string(text, length), target});
-}
+using written_sentences::Written;
 
 TEST(SendComposedMessage, MenuCommandsAndComposedMessagesShareOneCounter) {
   auto transmissions = std::make_unique<Transmissions>();
   InitTransmissions(transmissions.get());
   std::vector<Written> written;
-  const BbmWriter writer{Capture, &written};
+  const BbmWriter writer = written_sentences::WriterInto(&written);
   const ComposedMessage abm = Text(12, 244000999, kChannelA, "HI");
   const ComposedMessage bbm = Text(14, 0, kChannelA, "HI");
   ComposeProblem problem{};
