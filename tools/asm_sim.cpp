@@ -511,15 +511,24 @@ bool ParseWhole(const char* text, unsigned long long highest, unsigned long long
 // Returns 0 to run, else the exit code (0 after --help).
 int ParseOptions(int argc, char** argv, Options* o, bool* help) {
   *o = {nullptr, nullptr, Role::kPresentation, kDefaultOwnMmsi, kDefaultRate, kDefaultSeed, 0, 0, false, 0, 3, -1};
+  // clang-format off
   static const option kLong[] = {
-      {"device", required_argument, nullptr, 'd'},   {"pty", required_argument, nullptr, 'p'},
-      {"role", required_argument, nullptr, 'r'},     {"own-mmsi", required_argument, nullptr, 'm'},
-      {"rate", required_argument, nullptr, 'R'},     {"seed", required_argument, nullptr, 's'},
-      {"duration", required_argument, nullptr, 't'}, {"baud", required_argument, nullptr, 'b'},
-      {"verbose", no_argument, nullptr, 'v'},        {"abm-ack", required_argument, nullptr, 'A'},
-      {"bbm-ack", required_argument, nullptr, 'B'},  {"ack-delay", required_argument, nullptr, 'D'},
-      {"help", no_argument, nullptr, 'h'},           {nullptr, 0, nullptr, 0},
+      {"device", required_argument, nullptr, 'd'},
+      {"pty", required_argument, nullptr, 'p'},
+      {"role", required_argument, nullptr, 'r'},
+      {"own-mmsi", required_argument, nullptr, 'm'},
+      {"rate", required_argument, nullptr, 'R'},
+      {"seed", required_argument, nullptr, 's'},
+      {"duration", required_argument, nullptr, 't'},
+      {"baud", required_argument, nullptr, 'b'},
+      {"verbose", no_argument, nullptr, 'v'},
+      {"abm-ack", required_argument, nullptr, 'A'},
+      {"bbm-ack", required_argument, nullptr, 'B'},
+      {"ack-delay", required_argument, nullptr, 'D'},
+      {"help", no_argument, nullptr, 'h'},
+      {nullptr, 0, nullptr, 0},
   };
+  // clang-format on
   int c;
   unsigned long long whole = 0;
   while ((c = getopt_long(argc, argv, "d:p:r:m:R:s:t:b:vhA:B:D:", kLong, nullptr)) != -1) {

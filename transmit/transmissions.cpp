@@ -20,17 +20,21 @@ void InitTransmissions(Transmissions* t) {
 
 int SendComposedMessage(Transmissions* t, const ComposedMessage* message, int target, int64_t nowMs,
                         const BbmWriter* writer, ComposeProblem* problem) {
-  if (writer == nullptr || writer->write == nullptr) return SetComposeProblem(problem, "No link to write to"), 0;
+  if (writer == nullptr || writer->write == nullptr) {
+    SetComposeProblem(problem, "No link to write to");
+    return 0;
+  }
   const int32_t counter = t->metHydro.bbmSequenceCounter;
   const int sequentialId = TakeSequentialId(&t->metHydro, SequentialIdCount(message->messageId));
   const int count = WriteComposedSentences(message, sequentialId, &t->sentences);
   if (count == 0) {
-    t->metHydro.bbmSequenceCounter = counter;
+    t->metHydro.bbmSequenceCounter = counter;  // nothing written: the identifier stays unused
     if (MostDataBits(message->messageId) == 0)
-      return SetComposeProblem(problem, "Message %d cannot be sent by ABM or BBM", message->messageId), 0;
-    return SetComposeProblem(problem, "Message %d: %d data bits do not fit one transmission (at most %d)",
-                             message->messageId, message->bitCount, MostDataBits(message->messageId)),
-           0;
+      SetComposeProblem(problem, "Message %d cannot be sent by ABM or BBM", message->messageId);
+    else
+      SetComposeProblem(problem, "Message %d: %d data bits; one transmission carries 1 to %d", message->messageId,
+                        message->bitCount, MostDataBits(message->messageId));
+    return 0;
   }
   for (int k = 0; k < count; ++k) writer->write(writer->context, t->sentences.text[k], t->sentences.length[k], target);
   RecordTransmission(&t->acks, LinkOfTarget(target), message->messageId, sequentialId, message->destination, count,

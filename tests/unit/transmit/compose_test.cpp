@@ -202,7 +202,7 @@ TEST(Compose, WhatOneTransmissionCannotCarryIsRefusedBeforeAnythingIsWritten) {
   tooLong.bitCount = 969;
   ComposeProblem problem{};
   EXPECT_EQ(SendComposedMessage(transmissions.get(), &tooLong, 0, 1000, &writer, &problem), 0);
-  EXPECT_STREQ(problem.text, "Message 14: 969 data bits do not fit one transmission (at most 968)");
+  EXPECT_STREQ(problem.text, "Message 14: 969 data bits; one transmission carries 1 to 968");
   EXPECT_EQ(written, 0);
   EXPECT_EQ(transmissions->metHydro.bbmSequenceCounter, 0);
   EXPECT_EQ(TrackedCount(&transmissions->acks), 0);
