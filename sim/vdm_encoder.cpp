@@ -251,6 +251,7 @@ int PackAisMessage(const DecodedMessage& m, const uint8_t* applicationData, int 
       PackRows(kStaticVoyage, m, out);
       return 424;
     case 6:
+    case 12:  // an addressed safety message's text sits where an addressed binary's data does
       PackRows(kAddressedBinary, m, out);
       return BinaryMessage(applicationData, applicationBits, 72, out);
     case 7:
