@@ -68,6 +68,7 @@ int32_t DrainLinkMonitor(LinkMonitor* m) {
       if (held[i] && (next < 0 || heads[i].unixTimeMs < heads[next].unixTimeMs)) next = i;
     }
     if (next < 0) break;
+    if (m->platform.observeFate != nullptr) m->platform.observeFate(m->platform.context, heads[next]);
     AddFateRow(&m->rows, heads[next]);
     held[next] = false;
     ++added;

@@ -36,6 +36,10 @@ struct MonitorPlatform {
   int64_t (*clock)(void* context);  // UNIX time in milliseconds; any thread
   void (*wake)(void* context);      // any thread: have the main thread start its tick; must not wait for it
   void* context;
+  // Main thread, optional: every record drained, in time order, before its
+  // row. The rings have one consumer, the drain; whatever else reads the
+  // records (the acknowledgement tracker takes its ABKs here) is called from it.
+  void (*observeFate)(void* context, const SentenceFate& fate) = nullptr;
 };
 
 // Where a judged link's records and counts are: its intake's ring and

@@ -151,6 +151,10 @@ TEST(LinkMonitor, RowsOfAllLinksComeInTimeOrderAndAWriteAfterWhatCameBefore) {
                                              "$GPZDA,5*51", "!AIBBM,6*00", "$GPZDA,7*53"};
   EXPECT_EQ(ViewSentences(bench.Rows()), expected);
   EXPECT_EQ(CopiedLines(bench.Rows(), 1)[0].substr(0, 12), "00:00:00.150");
+  // Whatever else reads the records sees each received one once, in the same order.
+  std::vector<std::string> receivedInOrder = expected;
+  receivedInOrder.erase(receivedInOrder.begin() + 5);  // the write is not a record
+  EXPECT_EQ(bench.observed, receivedInOrder);
 }
 
 TEST(LinkMonitor, RecordsTheReaderCouldNotHandOverAreOneRowAfterTheOnesItDid) {

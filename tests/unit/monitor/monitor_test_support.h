@@ -31,7 +31,8 @@ struct Bench {
 
   Bench() {
     InitLog(log.get());
-    const MonitorPlatform platform{Clock, Wake, this};
+    MonitorPlatform platform{Clock, Wake, this};
+    platform.observeFate = Observe;
     StartLinkMonitor(monitor.get(), {&intakes[0]->fates, &intakes[0]->counters},
                      {&intakes[1]->fates, &intakes[1]->counters}, platform);
     AttachLinkTap(&taps, &monitor->tap);
@@ -40,6 +41,10 @@ struct Bench {
   static int64_t Clock(void* context) { return static_cast<Bench*>(context)->clockMs.load(); }
   static void Wake(void* context) { static_cast<Bench*>(context)->wakes.fetch_add(1); }
   static void Noted(void*, uint32_t, int32_t) {}
+  static void Observe(void* context, const SentenceFate& fate) {
+    static_cast<Bench*>(context)->observed.emplace_back(fate.text);
+  }
+  std::vector<std::string> observed;  // the records the drain handed to the observer, in order
 
   // As link `link` (1 to 3) delivers a chunk: its receive function, then
   // the taps.

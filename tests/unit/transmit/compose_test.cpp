@@ -228,7 +228,9 @@ TEST(CheckSixBitText, NamesTheCharacterAndItsPosition) {
     ComposeProblem problem{};
     const bool ok = CheckSixBitText(14, row.text, &problem);
     EXPECT_EQ(ok, row.problem[0] == 0) << row.text << ": " << problem.text;
-    if (!ok) EXPECT_EQ(std::string(problem.text).find(row.problem), 0u) << problem.text;
+    if (!ok) {
+      EXPECT_EQ(std::string(problem.text).find(row.problem), 0u) << problem.text;
+    }
   }
 }
 
@@ -242,8 +244,11 @@ TEST(ParseTypedValues, MmsiDacFiAndHexadecimalData) {
     uint32_t mmsi = 0;
     ComposeProblem problem{};
     EXPECT_EQ(ParseMmsiText(row.text, &mmsi, &problem), row.mmsi != 0) << row.text;
-    if (row.mmsi != 0) EXPECT_EQ(mmsi, row.mmsi) << row.text;
-    if (row.mmsi == 0) EXPECT_STREQ(problem.text, "Destination MMSI: nine digits, 000000001 to 999999999");
+    if (row.mmsi != 0) {
+      EXPECT_EQ(mmsi, row.mmsi) << row.text;
+    } else {
+      EXPECT_STREQ(problem.text, "Destination MMSI: nine digits, 000000001 to 999999999");
+    }
   }
 
   int32_t value = 0;
