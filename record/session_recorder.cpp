@@ -306,7 +306,7 @@ void RequestStopRecording(SessionRecorder* r) {
 
 bool FinishRecording(SessionRecorder* r, RecordingReport* report) {
   if (r->state.load() != kRecorderEnded) return false;
-  r->writer.join();
+  if (r->writer.joinable()) r->writer.join();
   report->end = static_cast<RecordingEnd>(r->end.load());
   report->linesWritten = r->linesWritten.load();
   report->linesDropped = r->linesDropped.load();
