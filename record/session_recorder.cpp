@@ -348,8 +348,8 @@ int DescribeRecordingEnd(const RecordingReport& report, const char* file, char* 
                         file, report.reason, written, dropped);
       break;
     default:
-      length = snprintf(out, static_cast<size_t>(room), "Recording stopped: %llu lines were written to %s.", written,
-                        file);
+      length =
+          snprintf(out, static_cast<size_t>(room), "Recording stopped: %llu lines were written to %s.", written, file);
       break;
   }
   return length < room ? length : room - 1;

@@ -79,8 +79,8 @@ enum RecorderState : int32_t {
 
 enum RecordingEnd : int32_t {
   kRecordingNotEnded = 0,
-  kRecordingStopped = 1,     // asked to stop
-  kRecordingBufferFull = 2,  // the disk did not keep up
+  kRecordingStopped = 1,      // asked to stop
+  kRecordingBufferFull = 2,   // the disk did not keep up
   kRecordingWriteFailed = 3,  // the file could not be written (disk full, drive removed)
 };
 

@@ -130,10 +130,10 @@ std::vector<std::string> ReadBack(const std::string& file) {
     TaggedLine line;
     ParseTaggedLine(file.data() + start, static_cast<int>(end - start), &line);
     EXPECT_TRUE(line.tag.present && !line.tag.checksumBad) << file.substr(start, end - start);
-    lines.push_back((line.tag.source[0] != 0 ? std::string("s:") + line.tag.source
-                                             : std::string("d:") + line.tag.destination) +
-                    " " + std::to_string(line.tag.unixTimeMs) + " " +
-                    std::string(line.sentence, static_cast<size_t>(line.sentenceLength)));
+    lines.push_back(
+        (line.tag.source[0] != 0 ? std::string("s:") + line.tag.source : std::string("d:") + line.tag.destination) +
+        " " + std::to_string(line.tag.unixTimeMs) + " " +
+        std::string(line.sentence, static_cast<size_t>(line.sentenceLength)));
     start = end + 2;
   }
   return lines;
@@ -156,7 +156,7 @@ TEST(SessionRecorder, RecordsEveryLineAsReceivedOrSentWithItsPortAndTime) {
   f.Write(1, kBbm2 + "\r\n", kLinkPortStalled);  // not sent: said so in the block
   f.clock.now = 1733612345300;
   f.Receive(1, std::string(300, 'x') + "\r\n");  // a line past the record is cut into two
-  f.Receive(1, "!AIVDM,1,1,,A,unfinished");       // no end before the stop: not recorded
+  f.Receive(1, "!AIVDM,1,1,,A,unfinished");      // no end before the stop: not recorded
   const RecordingReport report = f.Stop();
 
   EXPECT_EQ(report.end, kRecordingStopped);
