@@ -353,10 +353,12 @@ void RunReplay(Simulator* sim) {
   if (sim->port.attached || sim->player.begun) PlayDueLines(&sim->player, sim->nowMs, {SendReplayed, sim});
 }
 
-// Played to its end, and heard: time to go, unless answering broadcasts.
+// Played to its end onto standard output, and written: time to go, unless
+// answering broadcasts. A port stays open, as for traffic: a pseudo-terminal
+// loses what its reader has not read yet when it closes.
 bool ReplayFinished(const Simulator* sim) {
   return sim->options.replay.file != nullptr && !sim->options.replay.respond && sim->player.ended &&
-         (!sim->port.attached || sim->port.queueEnd == sim->port.queueStart);
+         sim->port.kind == PortKind::kStdio && sim->port.queueEnd == sim->port.queueStart;
 }
 
 // Everything whose time has come.
@@ -450,13 +452,13 @@ void Usage(FILE* out) {
           "                    recording (or any NMEA file), without their TAG blocks, with\n"
           "                    the recorded timing, from the moment the port has a listener;\n"
           "                    lines without a time follow at --rate lines a second (0: as\n"
-          "                    fast as the port takes them); ends with the file\n"
+          "                    fast as the port takes them); on standard output it ends\n"
+          "                    with the file, a port stays open\n"
           "  --link PORT       the port whose received lines are played (default: the first\n"
           "                    source in the file; a file that names none plays every line)\n"
           "  --speed X         play X times as fast as recorded (default 1)\n"
           "  --loop            start again at the end of the file\n"
-          "  --respond         answer BBM with ABK and VDO while replaying, and go on\n"
-          "                    answering after the file ends\n",
+          "  --respond         answer BBM with ABK and VDO, during the replay and after it\n",
           kDefaultBaud, static_cast<long long>(kOwnReportPeriodMs / 1000), kDefaultOwnMmsi, kDefaultRate,
           static_cast<unsigned long long>(kDefaultSeed));
 }
