@@ -3,8 +3,8 @@
 // behind a TAG block that names the link's port (s: received, d: sent) and
 // the time. One line per sentence, nothing else:
 //
-//   \s:COM7,c:1733612345123*5B\!AIVDM,1,1,,A,13u?etPv2;0n:dDPwUM1U1Cb069D,0*24
-//   \d:COM7,c:1733612345400*4A\!AIBBM,1,1,0,1,8,04a9M>1@PU>0U>06185=08E99V1@E=4,0*7C
+//   \s:COM7,c:1733612345123*7B\!AIVDM,1,1,,A,13u?etPv2;0n:dDPwUM1U1Cb069D,0*24
+//   \d:COM7,c:1733612345400*68\!AIBBM,2,2,0,1,8,uOwd00,4*4D
 //
 // A received chunk is cut into lines at CR and LF (empty lines dropped),
 // each stamped when its end arrives; a write is cut the same way, and what
