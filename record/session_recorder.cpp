@@ -14,6 +14,7 @@ namespace {
 // How often the writer thread looks at the rings; the producers never wake
 // it, which would cost them a lock.
 constexpr auto kWriterPeriod = std::chrono::milliseconds(50);
+static_assert(sizeof(RecordedLine) == 256, "a record's room is chosen to make it 256 bytes");
 // A line in the file: its TAG block, its text, CR LF.
 constexpr int kFileLineRoom = kTagBlockRoom + kRecordedLineChars + 2;
 
