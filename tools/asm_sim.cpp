@@ -44,7 +44,7 @@ struct ReplayOptions {
   double speed;
   bool loop;
   bool respond;  // answer BBM while replaying
-  bool given;    // one of the options below --replay was given
+  bool given;    // --link, --speed, --loop or --respond was given
 };
 enum ReplayOptionCode { kOptionReplay = 1000, kOptionLink, kOptionSpeed, kOptionLoop, kOptionRespond };
 
@@ -712,8 +712,8 @@ int main(int argc, char** argv) {
   ClosePort(&sim->port);
   if (replaying) {
     const ReplayCounts& r = sim->player.counts;
-    Note("replay: %ld lines played, %ld lost while nobody listened, %ld overlong lines skipped, %ld passes", r.played,
-         r.unheard, r.skipped, r.passes);
+    Note("replay: %ld lines played, %ld lost while nobody listened, %ld overlong lines skipped, in %ld pass%s",
+         r.played, r.unheard, r.skipped, r.passes, r.passes == 1 ? "" : "es");
     CloseReplay(&sim->player);
   }
   const Counters& n = sim->counters;
