@@ -3,8 +3,8 @@
 // ship's reports and a fleet's traffic and answers "!AIBBM" broadcasts and
 // "!AIABM" addressed messages with "$AIABK" and the "!AIVDO" of its own
 // transmission, as the --abm-ack, --bbm-ack and --ack-delay options choose;
-// as a sensor it plays a position sensor's sentences. One thread: poll() and
-// timers.
+// as a sensor it plays a position sensor's sentences; or it replays a
+// recording. One thread: poll() and timers.
 #include <getopt.h>
 #include <signal.h>
 #include <time.h>
@@ -18,6 +18,7 @@
 
 #include "nmea/sentence_writer.h"
 #include "sim/bbm_receiver.h"
+#include "sim/replay.h"
 #include "sim/traffic.h"
 #include "tools/asm_sim_port.h"
 
@@ -39,6 +40,17 @@ constexpr int kMmsiDigits = 9;
 
 enum class Role { kPresentation, kSensor };
 
+// --replay and what goes with it.
+struct ReplayOptions {
+  const char* file;  // null: no replay
+  const char* link;  // null: the first source in the file
+  double speed;
+  bool loop;
+  bool respond;  // answer BBM and ABM while replaying
+  bool given;    // --link, --speed, --loop or --respond was given
+};
+enum ReplayOptionCode { kOptionReplay = 1000, kOptionLink, kOptionSpeed, kOptionLoop, kOptionRespond };
+
 struct Options {
   const char* device;
   const char* pty;
@@ -52,6 +64,7 @@ struct Options {
   int abmAck;      // the ABK type a complete ABM is answered with: 0, 1, 4 (1, then 4), or kNoAnswer
   int bbmAck;      // the ABK type a complete BBM is answered with: 3 or 2
   int ackDelayMs;  // from a message to its answer; -1: 200 to 500 ms at random
+  ReplayOptions replay;
 };
 
 // A message's answer, sent when its delay has passed: the own station's
@@ -99,6 +112,7 @@ struct Simulator {
   int64_t lastDropReportMs;
   const char* currentLine;  // the input line being handled, for reports
   int currentLength;
+  ReplayPlayer player;  // --replay only
 };
 
 volatile sig_atomic_t stopSignal = 0;
@@ -374,6 +388,10 @@ void OnLine(void* context, const char* text, int length) {
     Note("input ignored, a sensor does not listen: \"%s\"", Escaped(text, length, shown, sizeof shown));
     return;
   }
+  if (sim->options.replay.file != nullptr && !sim->options.replay.respond) {
+    Note("input ignored, replaying without --respond: \"%s\"", Escaped(text, length, shown, sizeof shown));
+    return;
+  }
   sim->currentLine = text;
   sim->currentLength = length;
   const BbmOutcomeSink sink{OnOutcome, sim};
@@ -393,6 +411,32 @@ void OnStatus(void*, const char* message) {
   Note("%s", message);
 }
 
+ReplaySendResult SendReplayed(void* context, const char* text, int length) {
+  auto* sim = static_cast<Simulator*>(context);
+  if (!sim->port.attached) return kReplayNoListener;
+  if (!QueueOutput(&sim->port, text, length)) return kReplayPortBusy;  // waits for room: nothing is lost
+  ++sim->counters.sentences;
+  if (sim->options.verbose) {
+    char shown[400];
+    Note("> %s", Escaped(text, length, shown, sizeof shown, 380));
+  }
+  return kReplaySent;
+}
+
+// The replay begins when the port first has a listener; lines due while
+// nobody listens later are lost, as on a line.
+void RunReplay(Simulator* sim) {
+  if (sim->port.attached || sim->player.begun) PlayDueLines(&sim->player, sim->nowMs, {SendReplayed, sim});
+}
+
+// Played to its end onto standard output, and written: time to go, unless
+// answering broadcasts. A port stays open, as for traffic: a pseudo-terminal
+// loses what its reader has not read yet when it closes.
+bool ReplayFinished(const Simulator* sim) {
+  return sim->options.replay.file != nullptr && !sim->options.replay.respond && sim->player.ended &&
+         sim->port.kind == PortKind::kStdio && sim->port.queueEnd == sim->port.queueStart;
+}
+
 // Everything whose time has come.
 void RunTimers(Simulator* sim) {
   const int64_t now = sim->nowMs;
@@ -401,7 +445,8 @@ void RunTimers(Simulator* sim) {
     const PortEvents events{OnLine, OnOverlong, OnStatus, sim};
     RecheckPort(&sim->port, &events);
     sim->recheckNextMs = kNever;
-    if (!was && sim->port.attached) sim->ownNextMs = now;  // tell a new listener who we are at once
+    // Tell a new listener who we are at once.
+    if (!was && sim->port.attached && sim->options.replay.file == nullptr) sim->ownNextMs = now;
   }
   if (sim->options.role == Role::kSensor) {
     if (now >= sim->sensorNextMs) {
@@ -424,6 +469,7 @@ void RunTimers(Simulator* sim) {
       SendAnswer(sim, due);
     }
   }
+  if (sim->options.replay.file != nullptr) return RunReplay(sim);
   SentenceBatch sentences;
   if (now >= sim->ownNextMs) {
     MoveFleetToNow(sim);
@@ -456,6 +502,7 @@ int64_t NextDeadline(Simulator* sim) {
   next = Earliest(next, NextBbmDeadline(&sim->receiver));
   for (const PendingAnswer& a : sim->answers)
     if (a.used) next = Earliest(next, a.dueMs);
+  if (sim->options.replay.file != nullptr) next = Earliest(next, NextReplayMoment(&sim->player));
   return next;
 }
 
@@ -464,6 +511,7 @@ void Usage(FILE* out) {
           "usage: asm-sim [--device PATH [--baud B] | --pty LINK] [--role presentation|sensor]\n"
           "               [--own-mmsi N] [--rate R] [--seed S] [--duration SECONDS] [--verbose]\n"
           "               [--abm-ack none|0|1|4] [--bbm-ack 2|3] [--ack-delay MS]\n"
+          "               [--replay FILE [--link PORT] [--speed X] [--loop] [--respond]]\n"
           "\n"
           "Stands in for an AIS transponder on a serial line.\n"
           "  --pty LINK        make a pseudo-terminal and LINK a symbolic link to its slave\n"
@@ -483,7 +531,18 @@ void Usage(FILE* out) {
           "                    and then a late acknowledgement, none: the VDO but no ABK at all\n"
           "  --bbm-ack B       answer a complete BBM (message 8 or 14) with its VDO and ABK\n"
           "                    type 3 (default), or with ABK type 2 alone (could not broadcast)\n"
-          "  --ack-delay MS    answer after MS milliseconds (default: 200 to 500 at random)\n",
+          "  --ack-delay MS    answer after MS milliseconds (default: 200 to 500 at random)\n"
+          "  --replay FILE     instead of traffic, play the lines a port received in a\n"
+          "                    recording (or any NMEA file), without their TAG blocks, with\n"
+          "                    the recorded timing, from the moment the port has a listener;\n"
+          "                    lines without a time follow at --rate lines a second (0: as\n"
+          "                    fast as the port takes them); on standard output it ends\n"
+          "                    with the file, a port stays open\n"
+          "  --link PORT       the port whose received lines are played (default: the first\n"
+          "                    source in the file; a file that names none plays every line)\n"
+          "  --speed X         play X times as fast as recorded (default 1)\n"
+          "  --loop            start again at the end of the file\n"
+          "  --respond         answer BBM and ABM as above, during the replay and after it\n",
           kDefaultBaud, static_cast<long long>(kOwnReportPeriodMs / 1000), kDefaultOwnMmsi, kDefaultRate,
           static_cast<unsigned long long>(kDefaultSeed));
 }
@@ -508,9 +567,34 @@ bool ParseWhole(const char* text, unsigned long long highest, unsigned long long
   return true;
 }
 
+bool ParseReplayOption(int code, const char* value, ReplayOptions* r) {
+  r->given = r->given || code != kOptionReplay;
+  switch (code) {
+    case kOptionReplay:
+      r->file = value;
+      return true;
+    case kOptionLink:
+      if (value[0] == 0 || strlen(value) > static_cast<size_t>(kTagStationChars))
+        return Note("--link must name a port in 1 to %d characters, not \"%s\"", kTagStationChars, value), false;
+      r->link = value;
+      return true;
+    case kOptionSpeed:
+      if (!ParseNumber(value, 0.01, 1000, &r->speed))
+        return Note("--speed must be 0.01 to 1000, not \"%s\"", value), false;
+      return true;
+    case kOptionLoop:
+      r->loop = true;
+      return true;
+    default:
+      r->respond = true;
+      return true;
+  }
+}
+
 // Returns 0 to run, else the exit code (0 after --help).
 int ParseOptions(int argc, char** argv, Options* o, bool* help) {
-  *o = {nullptr, nullptr, Role::kPresentation, kDefaultOwnMmsi, kDefaultRate, kDefaultSeed, 0, 0, false, 0, 3, -1};
+  *o = {nullptr, nullptr, Role::kPresentation, kDefaultOwnMmsi, kDefaultRate, kDefaultSeed, 0, 0, false, 0, 3, -1, {}};
+  o->replay.speed = 1;
   // clang-format off
   static const option kLong[] = {
       {"device", required_argument, nullptr, 'd'},
@@ -526,6 +610,11 @@ int ParseOptions(int argc, char** argv, Options* o, bool* help) {
       {"bbm-ack", required_argument, nullptr, 'B'},
       {"ack-delay", required_argument, nullptr, 'D'},
       {"help", no_argument, nullptr, 'h'},
+      {"replay", required_argument, nullptr, kOptionReplay},
+      {"link", required_argument, nullptr, kOptionLink},
+      {"speed", required_argument, nullptr, kOptionSpeed},
+      {"loop", no_argument, nullptr, kOptionLoop},
+      {"respond", no_argument, nullptr, kOptionRespond},
       {nullptr, 0, nullptr, 0},
   };
   // clang-format on
@@ -593,6 +682,13 @@ int ParseOptions(int argc, char** argv, Options* o, bool* help) {
       case 'h':
         *help = true;
         return 0;
+      case kOptionReplay:
+      case kOptionLink:
+      case kOptionSpeed:
+      case kOptionLoop:
+      case kOptionRespond:
+        if (!ParseReplayOption(c, optarg, &o->replay)) return 2;
+        break;
       default:
         Usage(stderr);
         return 2;
@@ -602,6 +698,9 @@ int ParseOptions(int argc, char** argv, Options* o, bool* help) {
   if (o->device != nullptr && o->pty != nullptr) return Note("--device and --pty exclude each other"), 2;
   if (o->baud != 0 && o->device == nullptr) return Note("--baud applies to --device only"), 2;
   if (o->baud == 0) o->baud = kDefaultBaud;
+  if (o->replay.given && o->replay.file == nullptr)
+    return Note("--link, --speed, --loop and --respond go with --replay"), 2;
+  if (o->replay.file != nullptr && o->role == Role::kSensor) return Note("--replay plays as a presentation port"), 2;
   return 0;
 }
 
@@ -617,6 +716,18 @@ bool OpenPort(Simulator* sim) {
   } else {
     OpenStdioPort(&sim->port);
   }
+  return true;
+}
+
+bool OpenReplayFile(Simulator* sim) {
+  const ReplayOptions& r = sim->options.replay;
+  char error[700];
+  const ReplaySettings settings{r.link, r.speed, sim->options.rate, r.loop};
+  if (!OpenReplay(&sim->player, r.file, settings, error, sizeof error)) return Note("%s", error), false;
+  const char* port = sim->player.choice.port;
+  Note("replaying %s: %s%s, recorded timing at speed %g, lines without a time at %g a second%s%s", r.file,
+       port[0] != 0 ? "the lines received on " : "every line not marked as sent", port, r.speed, sim->options.rate,
+       r.loop ? ", looping" : "", r.respond ? ", answering BBM and ABM" : "");
   return true;
 }
 
@@ -645,6 +756,7 @@ void Run(Simulator* sim, const sigset_t& waitMask) {
     sim->nowMs = MonotonicMs();
     if (sim->endMs != kNever && sim->nowMs >= sim->endMs) break;
     RunTimers(sim);
+    if (ReplayFinished(sim)) break;
     const int64_t next = NextDeadline(sim);
     pollfd fds[2];
     const int count = PortPollEntries(&sim->port, fds);
@@ -680,29 +792,37 @@ int main(int argc, char** argv) {
   }
   sigset_t waitMask;
   InstallSignals(&waitMask);
+  const Options& o = sim->options;
+  if (o.replay.file != nullptr && !OpenReplayFile(sim)) return 1;
   if (!OpenPort(sim)) return 1;
 
-  const Options& o = sim->options;
   InitFleet(&sim->fleet, o.ownMmsi, o.seed);
   InitBbmReceiver(&sim->receiver, kBbmDefaultTimeoutMs);
   sim->answerRandom.state = o.seed ^ 0x5DEECE66Dull;
   sim->nowMs = MonotonicMs();
   sim->lastMoveMs = sim->nowMs;
   sim->endMs = o.duration > 0 ? sim->nowMs + static_cast<int64_t>(llround(o.duration * 1000)) : kNever;
-  sim->ownNextMs = sim->nowMs;
-  sim->trafficNextMs = o.rate > 0 ? sim->nowMs + 500 : kNever;
+  const bool replaying = o.replay.file != nullptr;
+  sim->ownNextMs = replaying ? kNever : sim->nowMs;
+  sim->trafficNextMs = o.rate > 0 && !replaying ? sim->nowMs + 500 : kNever;
   sim->sensorNextMs = sim->nowMs + MsToNextSecond();
   sim->lastDropReportMs = -1000000;
-  if (o.role == Role::kPresentation)
+  if (o.role == Role::kSensor)
+    Note("sensor port: GGA, VTG, HDT and RMC once a second, seed %llu", static_cast<unsigned long long>(o.seed));
+  else if (!replaying)  // a replay said what it plays when it opened the file
     Note("presentation port of MMSI %u: own-ship reports every %lld s, traffic at %g sentences/s, seed %llu", o.ownMmsi,
          static_cast<long long>(kOwnReportPeriodMs / 1000), o.rate, static_cast<unsigned long long>(o.seed));
-  else
-    Note("sensor port: GGA, VTG, HDT and RMC once a second, seed %llu", static_cast<unsigned long long>(o.seed));
 
   Run(sim, waitMask);
 
   FlushPort(&sim->port);
   ClosePort(&sim->port);
+  if (replaying) {
+    const ReplayCounts& r = sim->player.counts;
+    Note("replay: %ld lines played, %ld lost while nobody listened, %ld overlong lines skipped, in %ld pass%s",
+         r.played, r.unheard, r.skipped, r.passes, r.passes == 1 ? "" : "es");
+    CloseReplay(&sim->player);
+  }
   const Counters& n = sim->counters;
   Note("%s: %ld sentences sent, %ld dropped messages, BBM and ABM: %ld transmitted, %ld failed, %ld bad input lines",
        stopSignal != 0 ? "stopped by signal" : "done", n.sentences, n.dropped, n.complete, n.failed, n.badInput);
