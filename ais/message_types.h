@@ -31,7 +31,8 @@
   TYPE(10, "UTC/date inquiry",                                        DecodeUtcInquiry,             kGenericView,            kNoEncoder)               \
   /* The UTC and date response reads like a base station report. */                                                                                    \
   TYPE(11, "UTC/date response",                                       DecodeBaseStation,            kGenericView,            kNoEncoder)               \
-  TYPE(12, "Addressed safety related message",                        DecodeAddressedSafety,        kGenericView,            kNoEncoder)               \
+  /* An addressed safety text sits where an addressed binary's data does. */                                                                           \
+  TYPE(12, "Addressed safety related message",                        DecodeAddressedSafety,        kGenericView,            PackAddressedBinary)      \
   TYPE(13, "Safety related acknowledge",                              DecodeAcknowledge,            kSafetyAcknowledgeView,  PackAcknowledge)          \
   /* A safety broadcast's text sits where a binary broadcast's data does. */                                                                           \
   TYPE(14, "Safety related broadcast message",                        DecodeBroadcastSafety,        kGenericView,            PackBroadcast)            \

@@ -2,7 +2,8 @@
 // whole corpus as a link's reader runs it (bytes per second, with the
 // counters, a clock and the fate ring, each stored message noted as the main
 // thread notes it), the decode of every stored message (messages per
-// second), and both together as a click on every message would run them.
+// second), both together as a click on every message would run them, and
+// the session recorder beside the intake.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -19,6 +20,8 @@
 #include "nmea/fate_ring.h"
 #include "nmea/intake_counters.h"
 #include "nmea/sentence_intake.h"
+#include "record/record_sink.h"
+#include "record/session_recorder.h"
 #include "views/view_model.h"
 
 namespace {
@@ -159,6 +162,37 @@ void BM_IntakeAndDecode(benchmark::State& state) {
   state.counters["messages"] = benchmark::Counter(static_cast<double>(clicking.shown), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_IntakeAndDecode)->Arg(0)->Arg(1);
+
+// Recording what a link receives: chunks of 128 bytes through the
+// recorder's tap, its ring and its writer thread into a file (/dev/null),
+// the recording started and stopped each round; both threads' work.
+void BM_RecordReceivedTraffic(benchmark::State& state) {
+  const std::string& traffic = Traffic();
+  auto recorder = std::make_unique<SessionRecorder>();
+  InitSessionRecorder(recorder.get(), {UnixTimeMs, nullptr, nullptr});
+  SetRecordedPort(recorder.get(), 0, "COM7");
+  StdioSinkFile file{nullptr};
+  const auto* bytes = reinterpret_cast<const uint8_t*>(traffic.data());
+  uint64_t lines = 0;
+  for (auto _ : state) {
+    char reason[kRecordReasonRoom];
+    if (!StartRecording(recorder.get(), StdioRecordSink(&file), "/dev/null", reason)) {
+      state.SkipWithError(reason);
+      return;
+    }
+    // The corpus's lines fit the ring, so the writer's pace does not count.
+    for (size_t at = 0; at < traffic.size(); at += 128)
+      recorder->tap.received(recorder->tap.context, 0, bytes + at,
+                             static_cast<int>(std::min<size_t>(128, traffic.size() - at)));
+    RecordingReport report;
+    StopRecording(recorder.get(), &report);
+    if (report.linesDropped != 0) state.SkipWithError("lines dropped");
+    lines += report.linesWritten;
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * traffic.size()));
+  state.counters["lines"] = benchmark::Counter(static_cast<double>(lines), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_RecordReceivedTraffic)->UseRealTime();
 
 }  // namespace
 

@@ -1,7 +1,7 @@
-// Fuzz target for the BBM receiver: arbitrary bytes are cut into lines and
-// fed one by one, with time moving on between them; a line starting with
-// "#" runs the expiry instead, its second byte saying how far time jumps.
-// Traps when an outcome is out of shape.
+// Fuzz target for the BBM and ABM receiver: arbitrary bytes are cut into
+// lines and fed one by one, with time moving on between them; a line
+// starting with "#" runs the expiry instead, its second byte saying how far
+// time jumps. Traps when an outcome is out of shape.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,13 +14,18 @@ namespace {
 void Check(void*, const BbmOutcome* o) {
   if (memchr(o->reason, 0, sizeof o->reason) == nullptr) __builtin_trap();
   switch (o->kind) {
-    case kBbmComplete:
-      if (o->data == nullptr || o->bitCount < 1 || o->bitCount > kBbmMaxDataBits) __builtin_trap();
+    case kBbmComplete: {
+      const bool abm = o->sentence == kReceivedAbm;
+      if (o->data == nullptr || o->bitCount < 1 || o->bitCount > (abm ? kAbmMaxDataBits : kBbmMaxDataBits))
+        __builtin_trap();
       if (o->sentences < 1 || o->sentences > 9 || o->channel < 0 || o->channel > 3) __builtin_trap();
-      if (o->messageId != 8 && o->messageId != 14) __builtin_trap();
+      if (abm ? o->messageId != 6 && o->messageId != 12 : o->messageId != 8 && o->messageId != 14) __builtin_trap();
+      if (abm && o->destination > 999999999) __builtin_trap();
       [[fallthrough]];
+    }
     case kBbmFailed:
-      if (o->sequentialId < 0 || o->sequentialId > 9) __builtin_trap();
+      if (o->sentence != kReceivedBbm && o->sentence != kReceivedAbm) __builtin_trap();
+      if (o->sequentialId < 0 || o->sequentialId > (o->sentence == kReceivedAbm ? 3 : 9)) __builtin_trap();
       break;
     case kBbmRejected:
       if (o->reason[0] == 0) __builtin_trap();

@@ -59,10 +59,10 @@ size_t DescribeFate(const SentenceFate& fate, char* out, size_t room) {
   switch (fate.code) {
     case kFateStored:
       if (d.fragmentCount > 1)
-        length = snprintf(out, room, "fragment %u of %u (%s): message stored in slot %d", d.fragmentNumber,
+        length = snprintf(out, room, "fragment %u of %u (%s): message stored in column %d", d.fragmentNumber,
                           d.fragmentCount, IdText(d.sequenceId).text, static_cast<int>(d.slot));
       else
-        length = snprintf(out, room, "stored in slot %d", static_cast<int>(d.slot));
+        length = snprintf(out, room, "stored in column %d", static_cast<int>(d.slot));
       break;
     case kFateFragmentHeld:
       length =

@@ -61,8 +61,9 @@ struct SentenceFate {
 // The fate's name as tools print it ("stored", "checksumMismatch").
 const char* FateName(FateCode code);
 
-// The short user-facing text of a fate ("stored in slot 17", "checksum
-// mismatch: received 5C, computed 5F"), zero-terminated and cut to `room`.
+// The short user-facing text of a fate ("stored in column 17", "checksum
+// mismatch: received 5C, computed 5F"), zero-terminated and cut to `room`. A
+// log slot is named by the timeline column that shows it, as users see it.
 // Returns the length written.
 size_t DescribeFate(const SentenceFate& fate, char* out, size_t room);
 constexpr size_t kFateDescriptionRoom = 160;  // room for the longest description

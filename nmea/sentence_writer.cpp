@@ -8,6 +8,7 @@
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr int kMmsiDigits = 9;
 // Room for the armoured data of every sentence a batch can hold.
 constexpr int kMaxEncapsulatedChars = kMaxEncapsulatedSentences * kSentenceMaxChars;
 
@@ -81,13 +82,17 @@ void AddFieldChar(SentenceWriter* writer, char character) {
 }
 
 void AddFieldNumber(SentenceWriter* writer, uint32_t value) {
-  char digits[10];
-  int first = sizeof digits;
+  AddFieldDigits(writer, value, 1);
+}
+
+void AddFieldDigits(SentenceWriter* writer, uint32_t value, int digits) {
+  char text[10];
+  int first = sizeof text;
   do {
-    digits[--first] = static_cast<char>('0' + value % 10);
+    text[--first] = static_cast<char>('0' + value % 10);
     value /= 10;
-  } while (value != 0);
-  AddField(writer, digits + first, static_cast<int>(sizeof digits) - first);
+  } while (value != 0 || (first > 0 && static_cast<int>(sizeof text) - first < digits));
+  AddField(writer, text + first, static_cast<int>(sizeof text) - first);
 }
 
 int FinishSentence(SentenceWriter* writer) {
@@ -126,7 +131,7 @@ int WriteEncapsulatedSentence(const Encapsulation* e, char total, char number, c
   AddFieldChar(&writer, total);
   AddFieldChar(&writer, number);
   AddFieldChar(&writer, e->sequentialId);
-  if (format.destination) AddFieldNumber(&writer, e->destination);
+  if (format.destination) AddFieldDigits(&writer, e->destination, kMmsiDigits);
   AddFieldChar(&writer, e->channel);
   if (HasMessageIdField(format)) {
     if (NamesMessageId(format, e->messageId))

@@ -33,6 +33,9 @@ SentenceWriter StartSentence(char* out, int room, char start, const char* addres
 void AddField(SentenceWriter* writer, const char* text, int length);
 void AddFieldChar(SentenceWriter* writer, char character);
 void AddFieldNumber(SentenceWriter* writer, uint32_t value);
+// A decimal number of at least `digits` digits, zeros leading: an MMSI is
+// nine digits whatever its value (coast stations begin "00").
+void AddFieldDigits(SentenceWriter* writer, uint32_t value, int digits);
 // "*", the checksum of all after the start character, CR LF and a
 // terminating zero. Returns the sentence's length with CR LF, or 0 (and an
 // empty text) when it did not fit.
@@ -68,7 +71,7 @@ inline constexpr EncapsulationFormat kAbmSentence{"AIABM", true, {6, 12}};
 struct Encapsulation {
   const EncapsulationFormat* format;
   char sequentialId;     // its character; 0 for an empty field
-  uint32_t destination;  // MMSI, where the format has the field
+  uint32_t destination;  // MMSI, where the format has the field; written as nine digits
   char channel;          // its character; 0 for an empty field
   int32_t messageId;     // an id the format does not name leaves the field empty
   int32_t payloadChars;  // most data characters per sentence; fewer where a sentence would pass 82 characters

@@ -1,5 +1,6 @@
-// Checking of "!AIBBM" sentences and reassembly of binary broadcasts by
-// sequential identifier. One thread per receiver; no allocation.
+// Checking of "!AIBBM" and "!AIABM" sentences and reassembly of their
+// messages by sentence type and sequential identifier. One thread per
+// receiver; no allocation.
 #include "sim/bbm_receiver.h"
 
 #include <cstdarg>
@@ -12,8 +13,25 @@
 
 namespace {
 
-constexpr int kBbmFields = 8;  // the address and seven data fields
 constexpr int kMostFieldsNoted = 16;
+constexpr int kMmsiDigits = 9;
+
+// What tells the sentence types apart. An ABM has the destination MMSI
+// after the sequential identifier; every later field is one further on.
+struct ReceivedFormat {
+  char formatter[4];
+  int32_t dataFields;  // after the address
+  bool destination;
+  int32_t highestSequentialId;
+  int32_t messageIds[2];
+  int32_t maxDataBits;
+};
+
+// Indexed by ReceivedSentence.
+constexpr ReceivedFormat kReceivedFormats[kReceivedSentenceTypes] = {
+    {"BBM", 7, false, 9, {8, 14}, kBbmMaxDataBits},
+    {"ABM", 8, true, 3, {6, 12}, kAbmMaxDataBits},
+};
 
 struct Span {
   const char* text;
@@ -29,9 +47,11 @@ struct SentenceParts {
 
 // A sentence that passed every check.
 struct BbmSentence {
+  int type;  // a ReceivedSentence
   int total;
   int number;
   int sequentialId;
+  uint32_t destination;
   int channel;
   int messageId;
   Span data;
@@ -42,6 +62,7 @@ BbmOutcome NewOutcome(int32_t kind) {
   BbmOutcome outcome;
   memset(&outcome, 0, sizeof outcome);
   outcome.kind = kind;
+  outcome.sentence = -1;
   outcome.sequentialId = -1;
   outcome.channel = -1;
   outcome.messageId = -1;
@@ -129,37 +150,68 @@ bool CheckFraming(const char* text, int length, SentenceParts* parts, BbmOutcome
   return true;
 }
 
-// The address field must name a BBM and the sentence must have its fields
-// and a sequential identifier; what fails here cannot be acknowledged.
-bool CheckAddress(const SentenceParts& parts, BbmOutcome* outcome, int* sequentialId) {
+// The address field must name a BBM or an ABM and the sentence must have
+// its fields and a sequential identifier; what fails here cannot be
+// acknowledged.
+bool CheckAddress(const SentenceParts& parts, BbmOutcome* outcome, int* type, int* sequentialId) {
   const Span& address = parts.fields[0];
-  if (address.length < 3 || memcmp(address.text + address.length - 3, "BBM", 3) != 0)
-    return Refuse(outcome, "not a BBM sentence (address field '%s')", Shown(address).text);
-  if (address.length != 5) return Refuse(outcome, "address field '%s' is not a talker and BBM", Shown(address).text);
-  if (parts.fieldCount != kBbmFields)
-    return Refuse(outcome, "%d fields after the address, a BBM has 7", parts.fieldCount - 1);
-  *sequentialId = SmallDigit(parts.fields[3], 0, 9);
-  if (*sequentialId < 0) return Refuse(outcome, "sequential identifier '%s' is not 0-9", Shown(parts.fields[3]).text);
+  *type = -1;
+  for (int t = 0; t < kReceivedSentenceTypes && address.length >= 3; ++t)
+    if (memcmp(address.text + address.length - 3, kReceivedFormats[t].formatter, 3) == 0) *type = t;
+  if (*type < 0) return Refuse(outcome, "not a BBM or ABM sentence (address field '%s')", Shown(address).text);
+  const ReceivedFormat& format = kReceivedFormats[*type];
+  if (address.length != 5)
+    return Refuse(outcome, "address field '%s' is not a talker and %s", Shown(address).text, format.formatter);
+  if (parts.fieldCount != format.dataFields + 1)
+    return Refuse(outcome, "%d fields after the address, %s sentences have %d", parts.fieldCount - 1, format.formatter,
+                  format.dataFields);
+  *sequentialId = SmallDigit(parts.fields[3], 0, format.highestSequentialId);
+  if (*sequentialId < 0)
+    return Refuse(outcome, "sequential identifier '%s' is not 0-%d", Shown(parts.fields[3]).text,
+                  format.highestSequentialId);
+  outcome->sentence = *type;
   return true;
+}
+
+// A message id field naming one of the format's two ids, else -1.
+int MessageIdOf(const Span& field, const ReceivedFormat& format) {
+  int value = 0;
+  if (field.length < 1 || field.length > 2) return -1;
+  for (int i = 0; i < field.length; ++i) {
+    if (field.text[i] < '0' || field.text[i] > '9') return -1;
+    value = value * 10 + (field.text[i] - '0');
+  }
+  return value == format.messageIds[0] || value == format.messageIds[1] ? value : -1;
 }
 
 // The remaining fields of a sentence whose identifier is known; what fails
 // here fails the broadcast.
 bool CheckFields(const SentenceParts& parts, BbmSentence* s, BbmOutcome* outcome) {
+  const ReceivedFormat& format = kReceivedFormats[s->type];
   const Span* f = parts.fields;
   s->total = SmallDigit(f[1], 1, 9);
   if (s->total < 0) return Refuse(outcome, "total '%s' is not 1-9", Shown(f[1]).text);
   s->number = SmallDigit(f[2], 1, s->total);
   if (s->number < 0) return Refuse(outcome, "sentence number '%s' is not 1-%d", Shown(f[2]).text, s->total);
+  s->destination = 0;
+  if (format.destination) {
+    const Span& mmsi = f[4];
+    bool digits = mmsi.length == kMmsiDigits;
+    for (int i = 0; i < mmsi.length && digits; ++i) {
+      digits = mmsi.text[i] >= '0' && mmsi.text[i] <= '9';
+      s->destination = s->destination * 10 + static_cast<uint32_t>(mmsi.text[i] - '0');
+    }
+    if (!digits) return Refuse(outcome, "destination MMSI '%s' is not nine digits", Shown(mmsi).text);
+    outcome->destination = s->destination;
+  }
+  f += format.destination ? 1 : 0;  // from here on the fields of both types line up
   s->channel = SmallDigit(f[4], 0, 3);
   if (s->channel < 0) return Refuse(outcome, "channel '%s' is not 0-3", Shown(f[4]).text);
   outcome->channel = s->channel;
-  if (f[5].length == 1 && f[5].text[0] == '8')
-    s->messageId = 8;
-  else if (f[5].length == 2 && f[5].text[0] == '1' && f[5].text[1] == '4')
-    s->messageId = 14;
-  else
-    return Refuse(outcome, "message id '%s' is not 8 or 14", Shown(f[5]).text);
+  s->messageId = MessageIdOf(f[5], format);
+  if (s->messageId < 0)
+    return Refuse(outcome, "message id '%s' is not %d or %d", Shown(f[5]).text, format.messageIds[0],
+                  format.messageIds[1]);
   outcome->messageId = s->messageId;
   s->data = f[6];
   if (s->data.length == 0) return Refuse(outcome, "no data");
@@ -177,7 +229,9 @@ bool CheckFields(const SentenceParts& parts, BbmSentence* s, BbmOutcome* outcome
 
 BbmOutcome AssemblyOutcome(int32_t kind, const BbmAssembly& a, int sequentialId) {
   BbmOutcome outcome = NewOutcome(kind);
+  outcome.sentence = a.sentence;
   outcome.sequentialId = sequentialId;
+  outcome.destination = a.destination;
   outcome.channel = a.channel;
   outcome.messageId = a.messageId;
   return outcome;
@@ -196,12 +250,18 @@ BbmOutcome AssemblyOutcome(int32_t kind, const BbmAssembly& a, int sequentialId)
   Report(sink, outcome);
 }
 
+// Takes over what a sentence says of its message.
+void NoteMessage(BbmAssembly* a, const BbmSentence& s) {
+  a->destination = s.destination;
+  a->channel = s.channel;
+  a->messageId = s.messageId;
+}
+
 void StartAssembly(BbmAssembly* a, const BbmSentence& s) {
   a->state = kBbmCollecting;
   a->total = s.total;
   a->received = 0;
-  a->channel = s.channel;
-  a->messageId = s.messageId;
+  NoteMessage(a, s);
   a->bitCount = 0;
   memset(a->data, 0, sizeof a->data);
 }
@@ -209,9 +269,10 @@ void StartAssembly(BbmAssembly* a, const BbmSentence& s) {
 // Appends the sentence's data bits; reports the broadcast when it is whole.
 void AppendSentence(BbmAssembly* a, const BbmSentence& s, int64_t nowMs, const BbmOutcomeSink* sink) {
   const int bits = 6 * s.data.length - s.fill;
-  if (a->bitCount + bits > kBbmMaxDataBits) {
+  const int most = kReceivedFormats[a->sentence].maxDataBits;
+  if (a->bitCount + bits > most) {
     FailAssembly(a, s.sequentialId, nowMs, sink, "%d data bits, more than the %d one message can carry",
-                 a->bitCount + bits, kBbmMaxDataBits);
+                 a->bitCount + bits, most);
     return;
   }
   for (int i = 0; i < s.data.length; ++i) {
@@ -236,8 +297,8 @@ bool Overdue(const BbmReceiver* receiver, const BbmAssembly& a, int64_t nowMs) {
   return nowMs - a.lastMs >= receiver->timeoutMs;
 }
 
-void ExpireOne(BbmReceiver* receiver, int id, int64_t nowMs, const BbmOutcomeSink* sink) {
-  BbmAssembly* a = &receiver->assemblies[id];
+void ExpireOne(BbmReceiver* receiver, int type, int id, int64_t nowMs, const BbmOutcomeSink* sink) {
+  BbmAssembly* a = &receiver->assemblies[type][id];
   if (a->state == kBbmIdle || !Overdue(receiver, *a, nowMs)) return;
   if (a->state == kBbmCollecting) {
     FailAssembly(a, id, nowMs, sink, "incomplete: sentence %d of %d did not come within %d ms", a->received + 1,
@@ -251,6 +312,8 @@ void ExpireOne(BbmReceiver* receiver, int id, int64_t nowMs, const BbmOutcomeSin
 void InitBbmReceiver(BbmReceiver* receiver, int timeoutMs) {
   memset(receiver, 0, sizeof *receiver);
   receiver->timeoutMs = timeoutMs > 0 ? timeoutMs : kBbmDefaultTimeoutMs;
+  for (int type = 0; type < kReceivedSentenceTypes; ++type)
+    for (BbmAssembly& a : receiver->assemblies[type]) a.sentence = type;
 }
 
 void FeedBbmSentence(BbmReceiver* receiver, const char* text, int length, int64_t nowMs, const BbmOutcomeSink* sink) {
@@ -258,14 +321,16 @@ void FeedBbmSentence(BbmReceiver* receiver, const char* text, int length, int64_
   BbmOutcome outcome = NewOutcome(kBbmRejected);
   SentenceParts parts;
   parts.fieldCount = 0;
+  int type = -1;
   int id = -1;
-  if (!CheckFraming(text, length, &parts, &outcome) || !CheckAddress(parts, &outcome, &id)) {
+  if (!CheckFraming(text, length, &parts, &outcome) || !CheckAddress(parts, &outcome, &type, &id)) {
     Report(sink, outcome);
     return;
   }
-  ExpireOne(receiver, id, nowMs, sink);
-  BbmAssembly* a = &receiver->assemblies[id];
+  ExpireOne(receiver, type, id, nowMs, sink);
+  BbmAssembly* a = &receiver->assemblies[type][id];
   BbmSentence s;
+  s.type = type;
   s.sequentialId = id;
   outcome.sequentialId = id;
   if (!CheckFields(parts, &s, &outcome)) {
@@ -282,8 +347,8 @@ void FeedBbmSentence(BbmReceiver* receiver, const char* text, int length, int64_
   }
 
   if (a->state == kBbmCollecting) {
-    const bool next =
-        s.number == a->received + 1 && s.total == a->total && s.channel == a->channel && s.messageId == a->messageId;
+    const bool next = s.number == a->received + 1 && s.total == a->total && s.destination == a->destination &&
+                      s.channel == a->channel && s.messageId == a->messageId;
     if (next) {
       AppendSentence(a, s, nowMs, sink);
       return;
@@ -307,21 +372,23 @@ void FeedBbmSentence(BbmReceiver* receiver, const char* text, int length, int64_
     Report(sink, outcome);
     return;
   }
-  a->channel = s.channel;
-  a->messageId = s.messageId;
+  NoteMessage(a, s);
   FailAssembly(a, id, nowMs, sink, "sentence %d of %d without sentence 1", s.number, s.total);
 }
 
 void ExpireBbmBroadcasts(BbmReceiver* receiver, int64_t nowMs, const BbmOutcomeSink* sink) {
-  for (int id = 0; id < kBbmSequentialIds; ++id) ExpireOne(receiver, id, nowMs, sink);
+  for (int type = 0; type < kReceivedSentenceTypes; ++type)
+    for (int id = 0; id < kBbmSequentialIds; ++id) ExpireOne(receiver, type, id, nowMs, sink);
 }
 
 int64_t NextBbmDeadline(const BbmReceiver* receiver) {
   int64_t earliest = -1;
-  for (const BbmAssembly& a : receiver->assemblies) {
-    if (a.state != kBbmCollecting) continue;
-    const int64_t due = a.lastMs + receiver->timeoutMs;
-    if (earliest < 0 || due < earliest) earliest = due;
+  for (const auto& assemblies : receiver->assemblies) {
+    for (const BbmAssembly& a : assemblies) {
+      if (a.state != kBbmCollecting) continue;
+      const int64_t due = a.lastMs + receiver->timeoutMs;
+      if (earliest < 0 || due < earliest) earliest = due;
+    }
   }
   return earliest;
 }

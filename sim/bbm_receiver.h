@@ -1,9 +1,11 @@
-// The receiving end of "!AIBBM" sentences, as a transponder handles them:
-// each sentence is checked (framing, checksum, fields, fill bits),
-// multi-sentence broadcasts are reassembled by sequential identifier, and
-// every broadcast ends complete or failed. A missing sentence is found by a
-// time-out or by a new broadcast under the same identifier. One receiver
-// per port, used by one thread; no allocation.
+// The receiving end of "!AIBBM" and "!AIABM" sentences, as a transponder
+// handles them: each sentence is checked (framing, checksum, fields, fill
+// bits), multi-sentence messages are reassembled by sentence type and
+// sequential identifier, and every message ends complete or failed. A
+// missing sentence is found by a time-out or by a new message under the same
+// identifier. One table row per sentence type; "broadcast" below stands for
+// an ABM's addressed message too. One receiver per port, used by one
+// thread; no allocation.
 #pragma once
 #include <cstdint>
 
@@ -11,16 +13,25 @@
 
 // The longest sentence without CR LF (82 characters with them).
 constexpr int kBbmMaxSentenceChars = kSentenceMaxChars - 2;
-constexpr int kBbmSequentialIds = 10;
+constexpr int kBbmSequentialIds = 10;  // an ABM's are 0-3
 constexpr int kBbmDefaultTimeoutMs = 2000;
-// A message 8 or 14 fills at most five slots: 1008 bits with a 40-bit
-// header, so at most 968 data bits.
+// A message fills at most five slots, 1008 bits: a message 8 or 14 with its
+// 40-bit header carries at most 968 data bits, a 6 or 12 (72-bit header) 936.
 constexpr int kBbmMaxDataBits = 968;
+constexpr int kAbmMaxDataBits = 936;
 constexpr int kBbmDataRoom = (kBbmMaxDataBits + 7) / 8 + 8;  // and room for one sentence's overshoot
+
+// The sentence types received, each with its own identifiers.
+enum ReceivedSentence : int32_t {
+  kReceivedBbm = 0,  // message 8 or 14, broadcast
+  kReceivedAbm = 1,  // message 6 or 12, to the destination MMSI
+};
+constexpr int kReceivedSentenceTypes = 2;
 
 enum BbmOutcomeKind : int32_t {
   // A sentence that cannot be acknowledged: broken framing or checksum, not
-  // a BBM, or no readable sequential identifier. No broadcast is affected.
+  // a BBM or ABM, or no readable sequential identifier. No broadcast is
+  // affected.
   kBbmRejected = 1,
   // A broadcast that cannot be sent (acknowledgement type 2).
   kBbmFailed = 2,
@@ -30,9 +41,11 @@ enum BbmOutcomeKind : int32_t {
 
 struct BbmOutcome {
   int32_t kind;
-  int32_t sequentialId;  // 0-9, -1 when unknown
+  int32_t sentence;      // a ReceivedSentence; -1 when unknown
+  int32_t sequentialId;  // 0-9 (BBM), 0-3 (ABM); -1 when unknown
+  uint32_t destination;  // ABM: the destination MMSI, 0 when unknown
   int32_t channel;       // as sent, 0-3; -1 when unknown
-  int32_t messageId;     // 8 or 14; -1 when unknown
+  int32_t messageId;     // 8 or 14 (BBM), 6 or 12 (ABM); -1 when unknown
   int32_t sentences;     // sentences of a complete broadcast
   int32_t bitCount;      // data bits of a complete broadcast
   const uint8_t* data;   // complete: the data, valid until the receiver is next called
@@ -53,9 +66,11 @@ enum BbmAssemblyState : int32_t {
 };
 
 struct BbmAssembly {
+  int32_t sentence;  // the ReceivedSentence whose identifiers this row holds
   int32_t state;
   int32_t total;
   int32_t received;  // sentences 1 .. received are in
+  uint32_t destination;
   int32_t channel;
   int32_t messageId;
   int32_t bitCount;
@@ -64,7 +79,7 @@ struct BbmAssembly {
 };
 
 struct BbmReceiver {
-  BbmAssembly assemblies[kBbmSequentialIds];
+  BbmAssembly assemblies[kReceivedSentenceTypes][kBbmSequentialIds];
   int32_t timeoutMs;  // longest wait for the next sentence of a broadcast
 };
 

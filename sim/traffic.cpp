@@ -522,6 +522,14 @@ int OwnBroadcastReport(Fleet* fleet, int messageId, const uint8_t* data, int bit
   return Encode(fleet, BlankAisMessage(messageId, fleet->own.mmsi), data, bitCount, true, channel, out);
 }
 
+int OwnAddressedReport(Fleet* fleet, int messageId, uint32_t destination, int sequenceNumber, const uint8_t* data,
+                       int bitCount, char channel, SentenceBatch* out) {
+  DecodedMessage m = BlankAisMessage(messageId, fleet->own.mmsi);
+  m.destinationId = destination;
+  m.sequenceNumber = static_cast<uint8_t>(sequenceNumber);
+  return Encode(fleet, m, data, bitCount, true, channel, out);
+}
+
 int SensorSentences(const Fleet* fleet, const tm& utc, int centiseconds, char* out, int room) {
   const Vessel& v = fleet->own;
   char latitude[20], longitude[20], body[120];

@@ -1,8 +1,9 @@
 // What the simulated transponder says: a small seeded fleet in the
 // approaches of a North Sea port that moves with time, the messages of every
 // type the client decodes built from it, the own ship's reports, the report
-// of the own station's broadcasts, and a position sensor's sentences. One
-// thread; fixed records, nothing allocated while running.
+// of the own station's broadcasts and addressed messages, and a position
+// sensor's sentences. One thread; fixed records, nothing allocated while
+// running.
 #pragma once
 #include <cstdint>
 #include <ctime>
@@ -62,6 +63,12 @@ int OwnShipReport(Fleet* fleet, const tm& utc, SentenceBatch* out);
 // broadcast's data bits, on `channel`.
 int OwnBroadcastReport(Fleet* fleet, int messageId, const uint8_t* data, int bitCount, char channel,
                        SentenceBatch* out);
+
+// The own station's transmission of an addressed message, as "!AIVDO"
+// message `messageId` (6 or 12) to `destination` under the sequence number
+// of its ABM, retransmit flag 0, carrying the ABM's data bits.
+int OwnAddressedReport(Fleet* fleet, int messageId, uint32_t destination, int sequenceNumber, const uint8_t* data,
+                       int bitCount, char channel, SentenceBatch* out);
 
 // A position sensor's second: GGA, VTG, HDT and RMC for the own ship at
 // `utc` (hundredths of a second in `centiseconds`), CR LF after each, into

@@ -52,9 +52,10 @@ int EncodeVdmSentences(VdmEncoder* encoder, const uint8_t* message, int bitCount
 //  - 24: part A when partNumber is 0, part B otherwise;
 //  - 7, 13: one to four acknowledged stations: the pairs up to the last
 //    non-zero ackDestination (at least one);
-//  - 6, 8, 14: the header, then the data as a BBM or ABM sentence carries
-//    it: `applicationBits` bits of `applicationData` (for 6 and 8 from the
-//    application identifier, DAC and FI, on; for 14 the six-bit text),
-//    placed at bit 72 (6) or 40 (8, 14); dacFi of `fields` is not used. At
-//    most 1008 bits in all; longer data is cut there.
+//  - 6, 8, 12, 14: the header, then the data as a BBM or ABM sentence
+//    carries it: `applicationBits` bits of `applicationData` (for 6 and 8
+//    from the application identifier, DAC and FI, on; for 12 and 14 the
+//    six-bit text), placed at bit 72 (6, 12) or 40 (8, 14); dacFi of
+//    `fields` is not used. At most 1008 bits in all; longer data is cut
+//    there.
 int PackAisMessage(const DecodedMessage& fields, const uint8_t* applicationData, int applicationBits, uint8_t* out);

@@ -1,8 +1,10 @@
 // asm-sim: a stand-in for an AIS transponder on a pseudo-terminal, a serial
 // device or the standard streams. As a presentation port it plays the own
-// ship's reports and a fleet's traffic and answers "!AIBBM" broadcasts with
-// "$AIABK" and the "!AIVDO" of its own transmission; as a sensor it plays a
-// position sensor's sentences. One thread: poll() and timers.
+// ship's reports and a fleet's traffic and answers "!AIBBM" broadcasts and
+// "!AIABM" addressed messages with "$AIABK" and the "!AIVDO" of its own
+// transmission, as the --abm-ack, --bbm-ack and --ack-delay options choose;
+// as a sensor it plays a position sensor's sentences; or it replays a
+// recording. One thread: poll() and timers.
 #include <getopt.h>
 #include <signal.h>
 #include <time.h>
@@ -16,6 +18,7 @@
 
 #include "nmea/sentence_writer.h"
 #include "sim/bbm_receiver.h"
+#include "sim/replay.h"
 #include "sim/traffic.h"
 #include "tools/asm_sim_port.h"
 
@@ -32,8 +35,21 @@ constexpr int kAnswerDelayMinMs = 200;  // a transponder answers once its slot h
 constexpr int kAnswerDelayMaxMs = 500;
 constexpr int kPendingAnswers = 16;
 constexpr int64_t kNever = -1;
+constexpr int kNoAnswer = -1;  // --abm-ack none: no ABK at all
+constexpr int kMmsiDigits = 9;
 
 enum class Role { kPresentation, kSensor };
+
+// --replay and what goes with it.
+struct ReplayOptions {
+  const char* file;  // null: no replay
+  const char* link;  // null: the first source in the file
+  double speed;
+  bool loop;
+  bool respond;  // answer BBM and ABM while replaying
+  bool given;    // --link, --speed, --loop or --respond was given
+};
+enum ReplayOptionCode { kOptionReplay = 1000, kOptionLink, kOptionSpeed, kOptionLoop, kOptionRespond };
 
 struct Options {
   const char* device;
@@ -45,15 +61,25 @@ struct Options {
   double duration;  // seconds, 0 for no end
   int baud;
   bool verbose;
+  int abmAck;      // the ABK type a complete ABM is answered with: 0, 1, 4 (1, then 4), or kNoAnswer
+  int bbmAck;      // the ABK type a complete BBM is answered with: 3 or 2
+  int ackDelayMs;  // from a message to its answer; -1: 200 to 500 ms at random
+  ReplayOptions replay;
 };
 
-// A broadcast's answer, sent when its delay has passed.
+// A message's answer, sent when its delay has passed: the own station's
+// VDO of the message (`echo`), then the ABK of `ackType`; when `lateFollows`
+// a late acknowledgement (type 4) follows after another delay.
 struct PendingAnswer {
   bool used;
   int64_t dueMs;
-  int32_t kind;  // kBbmComplete or kBbmFailed
+  int32_t sentence;  // kReceivedBbm or kReceivedAbm
+  int32_t ackType;   // kNoAnswer for none
+  bool echo;
+  bool lateFollows;
   int32_t sequentialId;
-  char channel;  // 'A', 'B' or 0 when unknown
+  uint32_t destination;  // ABM: the addressed MMSI
+  char channel;          // 'A', 'B' or 0 when unknown
   int32_t messageId;
   int32_t bitCount;
   uint8_t data[kBbmDataRoom];
@@ -86,6 +112,7 @@ struct Simulator {
   int64_t lastDropReportMs;
   const char* currentLine;  // the input line being handled, for reports
   int currentLength;
+  ReplayPlayer player;  // --replay only
 };
 
 volatile sig_atomic_t stopSignal = 0;
@@ -185,12 +212,16 @@ void MoveFleetToNow(Simulator* sim) {
   }
 }
 
-// "$AIABK" for a broadcast: no MMSI, the channel of transmission, the
-// message id, the BBM's sequential identifier and the acknowledgement type.
+// "$AIABK": the addressed MMSI (none for a broadcast), the channel of
+// transmission, the message id, the sentences' sequential identifier and the
+// acknowledgement type.
 void SendAcknowledgement(Simulator* sim, const PendingAnswer& a, int type) {
   char sentence[kSentenceRoom];
   SentenceWriter writer = StartSentence(sentence, sizeof sentence, '$', "AIABK");
-  AddFieldChar(&writer, 0);
+  if (a.sentence == kReceivedAbm)
+    AddFieldDigits(&writer, a.destination, kMmsiDigits);
+  else
+    AddFieldChar(&writer, 0);
   AddFieldChar(&writer, a.channel);
   if (a.messageId > 0)
     AddFieldNumber(&writer, static_cast<uint32_t>(a.messageId));
@@ -201,17 +232,52 @@ void SendAcknowledgement(Simulator* sim, const PendingAnswer& a, int type) {
   Send(sim, sentence, FinishSentence(&writer), 1);
 }
 
+const char* SentenceName(int sentence) {
+  return sentence == kReceivedAbm ? "ABM" : "BBM";
+}
+
+int64_t AnswerDelayMs(Simulator* sim) {
+  if (sim->options.ackDelayMs >= 0) return sim->options.ackDelayMs;
+  return kAnswerDelayMinMs +
+         static_cast<int64_t>(NextRandom(&sim->answerRandom) % (kAnswerDelayMaxMs - kAnswerDelayMinMs + 1));
+}
+
+PendingAnswer* FreeAnswer(Simulator* sim) {
+  for (PendingAnswer& a : sim->answers)
+    if (!a.used) return &a;
+  return nullptr;
+}
+
+// Sends what is due and, for a late acknowledgement to come, waits again.
+// `a` is no longer marked used.
 void SendAnswer(Simulator* sim, const PendingAnswer& a) {
-  if (a.kind == kBbmComplete) {
+  int ackType = a.ackType;
+  if (a.echo) {
     SentenceBatch sentences;
-    if (OwnBroadcastReport(&sim->fleet, a.messageId, a.data, a.bitCount, a.channel, &sentences) > 0) {
+    const int count = a.sentence == kReceivedAbm
+                          ? OwnAddressedReport(&sim->fleet, a.messageId, a.destination, a.sequentialId, a.data,
+                                               a.bitCount, a.channel, &sentences)
+                          : OwnBroadcastReport(&sim->fleet, a.messageId, a.data, a.bitCount, a.channel, &sentences);
+    if (count > 0) {
       SendSentences(sim, sentences);
-      SendAcknowledgement(sim, a, 3);
-      return;
+    } else {
+      Note("%s %d could not be put into a message; answering type 2", SentenceName(a.sentence), a.sequentialId);
+      ackType = ackType == kNoAnswer ? kNoAnswer : 2;
     }
-    Note("BBM %d could not be put into a message; answering type 2", a.sequentialId);
   }
-  SendAcknowledgement(sim, a, 2);
+  if (ackType != kNoAnswer) SendAcknowledgement(sim, a, ackType);
+  if (!a.lateFollows || ackType != 1) return;
+  PendingAnswer late = a;
+  late.used = true;
+  late.dueMs = sim->nowMs + AnswerDelayMs(sim);
+  late.ackType = 4;
+  late.echo = false;
+  late.lateFollows = false;
+  PendingAnswer* slot = FreeAnswer(sim);
+  if (slot != nullptr)
+    *slot = late;
+  else
+    SendAcknowledgement(sim, late, 4);  // no room to wait: at once
 }
 
 char ChannelOf(Simulator* sim, int bbmChannel) {
@@ -228,28 +294,45 @@ char ChannelOf(Simulator* sim, int bbmChannel) {
   }
 }
 
-void ScheduleAnswer(Simulator* sim, const BbmOutcome& o) {
-  PendingAnswer* slot = nullptr;
-  for (PendingAnswer& a : sim->answers) {
-    if (!a.used) {
-      slot = &a;
-      break;
-    }
+// What a message is answered with, as the options choose: an ABM that
+// failed gets type 2 (or nothing with --abm-ack none), a complete one its
+// own VDO and the --abm-ack type; a BBM that failed type 2, a complete one
+// its own VDO and type 3, or only type 2 with --bbm-ack 2.
+void PlanAnswer(const Options& options, const BbmOutcome& o, PendingAnswer* a) {
+  const bool complete = o.kind == kBbmComplete;
+  if (o.sentence == kReceivedAbm) {
+    a->ackType = options.abmAck == kNoAnswer ? kNoAnswer : complete ? (options.abmAck == 4 ? 1 : options.abmAck) : 2;
+    a->echo = complete;
+    a->lateFollows = complete && options.abmAck == 4;
+  } else {
+    a->ackType = complete ? options.bbmAck : 2;
+    a->echo = complete && options.bbmAck == 3;
   }
+}
+
+void ScheduleAnswer(Simulator* sim, const BbmOutcome& o) {
+  PendingAnswer plan{};
+  PlanAnswer(sim->options, o, &plan);
+  if (plan.ackType == kNoAnswer && !plan.echo) return;  // --abm-ack none for a failed ABM
+  PendingAnswer* slot = FreeAnswer(sim);
   PendingAnswer now;
   if (slot == nullptr) {
-    Note("more than %d broadcasts waiting; answering BBM %d at once", kPendingAnswers, o.sequentialId);
+    Note("more than %d messages waiting; answering %s %d at once", kPendingAnswers, SentenceName(o.sentence),
+         o.sequentialId);
     slot = &now;
   }
   memset(slot, 0, sizeof *slot);
   slot->used = slot != &now;
-  slot->dueMs = sim->nowMs + kAnswerDelayMinMs +
-                static_cast<int64_t>(NextRandom(&sim->answerRandom) % (kAnswerDelayMaxMs - kAnswerDelayMinMs + 1));
-  slot->kind = o.kind;
+  slot->dueMs = sim->nowMs + AnswerDelayMs(sim);
+  slot->sentence = o.sentence;
+  slot->ackType = plan.ackType;
+  slot->echo = plan.echo;
+  slot->lateFollows = plan.lateFollows;
   slot->sequentialId = o.sequentialId;
+  slot->destination = o.destination;
   slot->channel = ChannelOf(sim, o.channel);
   slot->messageId = o.messageId;
-  if (o.kind == kBbmComplete) {
+  if (o.kind == kBbmComplete && slot->echo) {
     slot->bitCount = o.bitCount;
     memcpy(slot->data, o.data, static_cast<size_t>((o.bitCount + 7) / 8));
   }
@@ -263,25 +346,33 @@ void OnOutcome(void* context, const BbmOutcome* o) {
   switch (o->kind) {
     case kBbmRejected:
       ++sim->counters.badInput;
-      if (strncmp(o->reason, "not a BBM", 9) == 0)
+      if (strncmp(o->reason, "not a BBM", 9) == 0)  // nor an ABM
         Note("unknown sentence ignored: \"%s\"", shown);
       else
         Note("bad sentence ignored (%s): \"%s\"", o->reason, shown);
       return;
-    case kBbmFailed:
+    case kBbmFailed: {
       ++sim->counters.failed;
+      const char* answer = o->sentence == kReceivedAbm && sim->options.abmAck == kNoAnswer
+                               ? "not answering (--abm-ack none)"
+                               : "answering ABK type 2";
       if (sim->currentLine != nullptr)
-        Note("BBM %d failed (%s): \"%s\"; answering ABK type 2", o->sequentialId, o->reason, shown);
+        Note("%s %d failed (%s): \"%s\"; %s", SentenceName(o->sentence), o->sequentialId, o->reason, shown, answer);
       else
-        Note("BBM %d failed (%s); answering ABK type 2", o->sequentialId, o->reason);
+        Note("%s %d failed (%s); %s", SentenceName(o->sentence), o->sequentialId, o->reason, answer);
       ScheduleAnswer(sim, *o);
       return;
+    }
     case kBbmComplete: {
       ++sim->counters.complete;
       const int dac = o->bitCount >= 16 ? (o->data[0] << 2) | (o->data[1] >> 6) : -1;
       const int fi = o->bitCount >= 16 ? o->data[1] & 63 : -1;
-      Note("BBM %d complete: %d sentence(s), message %d, %d data bits, DAC %d FI %d; broadcasting", o->sequentialId,
-           o->sentences, o->messageId, o->bitCount, dac, fi);
+      if (o->sentence == kReceivedAbm)
+        Note("ABM %d complete: %d sentence(s), message %d to %09u, %d data bits; transmitting", o->sequentialId,
+             o->sentences, o->messageId, static_cast<unsigned>(o->destination), o->bitCount);
+      else
+        Note("BBM %d complete: %d sentence(s), message %d, %d data bits, DAC %d FI %d; broadcasting", o->sequentialId,
+             o->sentences, o->messageId, o->bitCount, dac, fi);
       ScheduleAnswer(sim, *o);
       return;
     }
@@ -295,6 +386,10 @@ void OnLine(void* context, const char* text, int length) {
   if (sim->options.role == Role::kSensor) {
     ++sim->counters.badInput;
     Note("input ignored, a sensor does not listen: \"%s\"", Escaped(text, length, shown, sizeof shown));
+    return;
+  }
+  if (sim->options.replay.file != nullptr && !sim->options.replay.respond) {
+    Note("input ignored, replaying without --respond: \"%s\"", Escaped(text, length, shown, sizeof shown));
     return;
   }
   sim->currentLine = text;
@@ -316,6 +411,32 @@ void OnStatus(void*, const char* message) {
   Note("%s", message);
 }
 
+ReplaySendResult SendReplayed(void* context, const char* text, int length) {
+  auto* sim = static_cast<Simulator*>(context);
+  if (!sim->port.attached) return kReplayNoListener;
+  if (!QueueOutput(&sim->port, text, length)) return kReplayPortBusy;  // waits for room: nothing is lost
+  ++sim->counters.sentences;
+  if (sim->options.verbose) {
+    char shown[400];
+    Note("> %s", Escaped(text, length, shown, sizeof shown, 380));
+  }
+  return kReplaySent;
+}
+
+// The replay begins when the port first has a listener; lines due while
+// nobody listens later are lost, as on a line.
+void RunReplay(Simulator* sim) {
+  if (sim->port.attached || sim->player.begun) PlayDueLines(&sim->player, sim->nowMs, {SendReplayed, sim});
+}
+
+// Played to its end onto standard output, and written: time to go, unless
+// answering broadcasts. A port stays open, as for traffic: a pseudo-terminal
+// loses what its reader has not read yet when it closes.
+bool ReplayFinished(const Simulator* sim) {
+  return sim->options.replay.file != nullptr && !sim->options.replay.respond && sim->player.ended &&
+         sim->port.kind == PortKind::kStdio && sim->port.queueEnd == sim->port.queueStart;
+}
+
 // Everything whose time has come.
 void RunTimers(Simulator* sim) {
   const int64_t now = sim->nowMs;
@@ -324,7 +445,8 @@ void RunTimers(Simulator* sim) {
     const PortEvents events{OnLine, OnOverlong, OnStatus, sim};
     RecheckPort(&sim->port, &events);
     sim->recheckNextMs = kNever;
-    if (!was && sim->port.attached) sim->ownNextMs = now;  // tell a new listener who we are at once
+    // Tell a new listener who we are at once.
+    if (!was && sim->port.attached && sim->options.replay.file == nullptr) sim->ownNextMs = now;
   }
   if (sim->options.role == Role::kSensor) {
     if (now >= sim->sensorNextMs) {
@@ -343,9 +465,11 @@ void RunTimers(Simulator* sim) {
   for (PendingAnswer& a : sim->answers) {
     if (a.used && now >= a.dueMs) {
       a.used = false;
-      SendAnswer(sim, a);
+      const PendingAnswer due = a;  // the slot may be taken again for a late acknowledgement
+      SendAnswer(sim, due);
     }
   }
+  if (sim->options.replay.file != nullptr) return RunReplay(sim);
   SentenceBatch sentences;
   if (now >= sim->ownNextMs) {
     MoveFleetToNow(sim);
@@ -378,6 +502,7 @@ int64_t NextDeadline(Simulator* sim) {
   next = Earliest(next, NextBbmDeadline(&sim->receiver));
   for (const PendingAnswer& a : sim->answers)
     if (a.used) next = Earliest(next, a.dueMs);
+  if (sim->options.replay.file != nullptr) next = Earliest(next, NextReplayMoment(&sim->player));
   return next;
 }
 
@@ -385,6 +510,8 @@ void Usage(FILE* out) {
   fprintf(out,
           "usage: asm-sim [--device PATH [--baud B] | --pty LINK] [--role presentation|sensor]\n"
           "               [--own-mmsi N] [--rate R] [--seed S] [--duration SECONDS] [--verbose]\n"
+          "               [--abm-ack none|0|1|4] [--bbm-ack 2|3] [--ack-delay MS]\n"
+          "               [--replay FILE [--link PORT] [--speed X] [--loop] [--respond]]\n"
           "\n"
           "Stands in for an AIS transponder on a serial line.\n"
           "  --pty LINK        make a pseudo-terminal and LINK a symbolic link to its slave\n"
@@ -392,13 +519,30 @@ void Usage(FILE* out) {
           "  --device PATH     use a serial device, raw 8N1, at --baud (default %d)\n"
           "                    without either: standard input and output\n"
           "  --role R          presentation (default): own-ship VDO every %lld s, VDM traffic\n"
-          "                    of every type, answers BBM with ABK and VDO;\n"
+          "                    of every type, answers BBM and ABM with VDO and ABK;\n"
           "                    sensor: GGA, VTG, HDT and RMC once a second\n"
           "  --own-mmsi N      the own station's MMSI (default %u)\n"
           "  --rate R          VDM traffic in sentences per second, 0 for none (default %g)\n"
           "  --seed S          seed of the fleet's movements (default %llu: repeatable runs)\n"
           "  --duration S      stop after S seconds (default: run until interrupted)\n"
-          "  --verbose         report every sentence sent and received on standard error\n",
+          "  --verbose         report every sentence sent and received on standard error\n"
+          "  --abm-ack A       answer a complete ABM (message 6 or 12) with its VDO and an ABK\n"
+          "                    of type A: 0 acknowledged (default), 1 not acknowledged, 4 type 1\n"
+          "                    and then a late acknowledgement, none: the VDO but no ABK at all\n"
+          "  --bbm-ack B       answer a complete BBM (message 8 or 14) with its VDO and ABK\n"
+          "                    type 3 (default), or with ABK type 2 alone (could not broadcast)\n"
+          "  --ack-delay MS    answer after MS milliseconds (default: 200 to 500 at random)\n"
+          "  --replay FILE     instead of traffic, play the lines a port received in a\n"
+          "                    recording (or any NMEA file), without their TAG blocks, with\n"
+          "                    the recorded timing, from the moment the port has a listener;\n"
+          "                    lines without a time follow at --rate lines a second (0: as\n"
+          "                    fast as the port takes them); on standard output it ends\n"
+          "                    with the file, a port stays open\n"
+          "  --link PORT       the port whose received lines are played (default: the first\n"
+          "                    source in the file; a file that names none plays every line)\n"
+          "  --speed X         play X times as fast as recorded (default 1)\n"
+          "  --loop            start again at the end of the file\n"
+          "  --respond         answer BBM and ABM as above, during the replay and after it\n",
           kDefaultBaud, static_cast<long long>(kOwnReportPeriodMs / 1000), kDefaultOwnMmsi, kDefaultRate,
           static_cast<unsigned long long>(kDefaultSeed));
 }
@@ -423,9 +567,35 @@ bool ParseWhole(const char* text, unsigned long long highest, unsigned long long
   return true;
 }
 
+bool ParseReplayOption(int code, const char* value, ReplayOptions* r) {
+  r->given = r->given || code != kOptionReplay;
+  switch (code) {
+    case kOptionReplay:
+      r->file = value;
+      return true;
+    case kOptionLink:
+      if (value[0] == 0 || strlen(value) > static_cast<size_t>(kTagStationChars))
+        return Note("--link must name a port in 1 to %d characters, not \"%s\"", kTagStationChars, value), false;
+      r->link = value;
+      return true;
+    case kOptionSpeed:
+      if (!ParseNumber(value, 0.01, 1000, &r->speed))
+        return Note("--speed must be 0.01 to 1000, not \"%s\"", value), false;
+      return true;
+    case kOptionLoop:
+      r->loop = true;
+      return true;
+    default:
+      r->respond = true;
+      return true;
+  }
+}
+
 // Returns 0 to run, else the exit code (0 after --help).
 int ParseOptions(int argc, char** argv, Options* o, bool* help) {
-  *o = {nullptr, nullptr, Role::kPresentation, kDefaultOwnMmsi, kDefaultRate, kDefaultSeed, 0, 0, false};
+  *o = {nullptr, nullptr, Role::kPresentation, kDefaultOwnMmsi, kDefaultRate, kDefaultSeed, 0, 0, false, 0, 3, -1, {}};
+  o->replay.speed = 1;
+  // clang-format off
   static const option kLong[] = {
       {"device", required_argument, nullptr, 'd'},
       {"pty", required_argument, nullptr, 'p'},
@@ -436,12 +606,21 @@ int ParseOptions(int argc, char** argv, Options* o, bool* help) {
       {"duration", required_argument, nullptr, 't'},
       {"baud", required_argument, nullptr, 'b'},
       {"verbose", no_argument, nullptr, 'v'},
+      {"abm-ack", required_argument, nullptr, 'A'},
+      {"bbm-ack", required_argument, nullptr, 'B'},
+      {"ack-delay", required_argument, nullptr, 'D'},
       {"help", no_argument, nullptr, 'h'},
+      {"replay", required_argument, nullptr, kOptionReplay},
+      {"link", required_argument, nullptr, kOptionLink},
+      {"speed", required_argument, nullptr, kOptionSpeed},
+      {"loop", no_argument, nullptr, kOptionLoop},
+      {"respond", no_argument, nullptr, kOptionRespond},
       {nullptr, 0, nullptr, 0},
   };
+  // clang-format on
   int c;
   unsigned long long whole = 0;
-  while ((c = getopt_long(argc, argv, "d:p:r:m:R:s:t:b:vh", kLong, nullptr)) != -1) {
+  while ((c = getopt_long(argc, argv, "d:p:r:m:R:s:t:b:vhA:B:D:", kLong, nullptr)) != -1) {
     switch (c) {
       case 'd':
         o->device = optarg;
@@ -482,9 +661,34 @@ int ParseOptions(int argc, char** argv, Options* o, bool* help) {
       case 'v':
         o->verbose = true;
         break;
+      case 'A':
+        if (strcmp(optarg, "none") == 0)
+          o->abmAck = kNoAnswer;
+        else if (strcmp(optarg, "0") == 0 || strcmp(optarg, "1") == 0 || strcmp(optarg, "4") == 0)
+          o->abmAck = optarg[0] - '0';
+        else
+          return Note("--abm-ack must be none, 0, 1 or 4, not \"%s\"", optarg), 2;
+        break;
+      case 'B':
+        if (strcmp(optarg, "2") != 0 && strcmp(optarg, "3") != 0)
+          return Note("--bbm-ack must be 2 or 3, not \"%s\"", optarg), 2;
+        o->bbmAck = optarg[0] - '0';
+        break;
+      case 'D':
+        if (!ParseWhole(optarg, 600000, &whole))
+          return Note("--ack-delay must be 0 to 600000 milliseconds, not \"%s\"", optarg), 2;
+        o->ackDelayMs = static_cast<int>(whole);
+        break;
       case 'h':
         *help = true;
         return 0;
+      case kOptionReplay:
+      case kOptionLink:
+      case kOptionSpeed:
+      case kOptionLoop:
+      case kOptionRespond:
+        if (!ParseReplayOption(c, optarg, &o->replay)) return 2;
+        break;
       default:
         Usage(stderr);
         return 2;
@@ -494,6 +698,9 @@ int ParseOptions(int argc, char** argv, Options* o, bool* help) {
   if (o->device != nullptr && o->pty != nullptr) return Note("--device and --pty exclude each other"), 2;
   if (o->baud != 0 && o->device == nullptr) return Note("--baud applies to --device only"), 2;
   if (o->baud == 0) o->baud = kDefaultBaud;
+  if (o->replay.given && o->replay.file == nullptr)
+    return Note("--link, --speed, --loop and --respond go with --replay"), 2;
+  if (o->replay.file != nullptr && o->role == Role::kSensor) return Note("--replay plays as a presentation port"), 2;
   return 0;
 }
 
@@ -509,6 +716,18 @@ bool OpenPort(Simulator* sim) {
   } else {
     OpenStdioPort(&sim->port);
   }
+  return true;
+}
+
+bool OpenReplayFile(Simulator* sim) {
+  const ReplayOptions& r = sim->options.replay;
+  char error[700];
+  const ReplaySettings settings{r.link, r.speed, sim->options.rate, r.loop};
+  if (!OpenReplay(&sim->player, r.file, settings, error, sizeof error)) return Note("%s", error), false;
+  const char* port = sim->player.choice.port;
+  Note("replaying %s: %s%s, recorded timing at speed %g, lines without a time at %g a second%s%s", r.file,
+       port[0] != 0 ? "the lines received on " : "every line not marked as sent", port, r.speed, sim->options.rate,
+       r.loop ? ", looping" : "", r.respond ? ", answering BBM and ABM" : "");
   return true;
 }
 
@@ -537,6 +756,7 @@ void Run(Simulator* sim, const sigset_t& waitMask) {
     sim->nowMs = MonotonicMs();
     if (sim->endMs != kNever && sim->nowMs >= sim->endMs) break;
     RunTimers(sim);
+    if (ReplayFinished(sim)) break;
     const int64_t next = NextDeadline(sim);
     pollfd fds[2];
     const int count = PortPollEntries(&sim->port, fds);
@@ -572,31 +792,39 @@ int main(int argc, char** argv) {
   }
   sigset_t waitMask;
   InstallSignals(&waitMask);
+  const Options& o = sim->options;
+  if (o.replay.file != nullptr && !OpenReplayFile(sim)) return 1;
   if (!OpenPort(sim)) return 1;
 
-  const Options& o = sim->options;
   InitFleet(&sim->fleet, o.ownMmsi, o.seed);
   InitBbmReceiver(&sim->receiver, kBbmDefaultTimeoutMs);
   sim->answerRandom.state = o.seed ^ 0x5DEECE66Dull;
   sim->nowMs = MonotonicMs();
   sim->lastMoveMs = sim->nowMs;
   sim->endMs = o.duration > 0 ? sim->nowMs + static_cast<int64_t>(llround(o.duration * 1000)) : kNever;
-  sim->ownNextMs = sim->nowMs;
-  sim->trafficNextMs = o.rate > 0 ? sim->nowMs + 500 : kNever;
+  const bool replaying = o.replay.file != nullptr;
+  sim->ownNextMs = replaying ? kNever : sim->nowMs;
+  sim->trafficNextMs = o.rate > 0 && !replaying ? sim->nowMs + 500 : kNever;
   sim->sensorNextMs = sim->nowMs + MsToNextSecond();
   sim->lastDropReportMs = -1000000;
-  if (o.role == Role::kPresentation)
+  if (o.role == Role::kSensor)
+    Note("sensor port: GGA, VTG, HDT and RMC once a second, seed %llu", static_cast<unsigned long long>(o.seed));
+  else if (!replaying)  // a replay said what it plays when it opened the file
     Note("presentation port of MMSI %u: own-ship reports every %lld s, traffic at %g sentences/s, seed %llu", o.ownMmsi,
          static_cast<long long>(kOwnReportPeriodMs / 1000), o.rate, static_cast<unsigned long long>(o.seed));
-  else
-    Note("sensor port: GGA, VTG, HDT and RMC once a second, seed %llu", static_cast<unsigned long long>(o.seed));
 
   Run(sim, waitMask);
 
   FlushPort(&sim->port);
   ClosePort(&sim->port);
+  if (replaying) {
+    const ReplayCounts& r = sim->player.counts;
+    Note("replay: %ld lines played, %ld lost while nobody listened, %ld overlong lines skipped, in %ld pass%s",
+         r.played, r.unheard, r.skipped, r.passes, r.passes == 1 ? "" : "es");
+    CloseReplay(&sim->player);
+  }
   const Counters& n = sim->counters;
-  Note("%s: %ld sentences sent, %ld dropped messages, BBM: %ld broadcast, %ld failed, %ld bad input lines",
+  Note("%s: %ld sentences sent, %ld dropped messages, BBM and ABM: %ld transmitted, %ld failed, %ld bad input lines",
        stopSignal != 0 ? "stopped by signal" : "done", n.sentences, n.dropped, n.complete, n.failed, n.badInput);
   return 0;
 }

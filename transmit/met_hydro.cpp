@@ -1,11 +1,12 @@
-// The meteorological and hydrological report: its refresh with the fixed
-// "not available" values, the position text parsers and the 360-bit packing.
-// Main thread only.
+// The meteorological and hydrological report: its refresh with the "not
+// available" values of the field table, the position text parsers and the
+// 360-bit packing. Main thread only.
 #include "transmit/met_hydro.h"
 
 #include <cstring>
 
 #include "ais/bit_writer.h"
+#include "transmit/met_hydro_fields.h"
 
 namespace {
 
@@ -112,47 +113,16 @@ int32_t ParseLongitudeText(const char* text) {
 void RefreshMetHydroReport(MetHydroReport* report, int utcDay, int utcHour, int utcMinute, uint32_t ownMmsi) {
   // Every observation carries the value FI 31 defines for not available;
   // positionAccuracy is never set and stays 0.
-  *report = MetHydroReport{
-      .longitude = ParseLongitudeText(kLongitudeNotAvailable),
-      .latitude = ParseLatitudeText(kLatitudeNotAvailable),
-      .averageWindSpeed = 127,
-      .windGust = 127,
-      .windDirection = 360,
-      .windGustDirection = 360,
-      .airTemperature = -1024,
-      .relativeHumidity = 101,
-      .dewPoint = 501,
-      .airPressure = 511,
-      .airPressureTendency = 3,
-      .horizontalVisibility = 127,
-      .waterLevel = 4001,
-      .waterLevelTrend = 3,
-      .surfaceCurrentSpeed = 255,
-      .surfaceCurrentDirection = 360,
-      .currentSpeed2 = 255,
-      .currentDirection2 = 360,
-      .currentLevel2 = 31,
-      .currentSpeed3 = 255,
-      .currentDirection3 = 360,
-      .currentLevel3 = 31,
-      .waveHeight = 255,
-      .wavePeriod = 63,
-      .waveDirection = 360,
-      .swellHeight = 255,
-      .swellPeriod = 63,
-      .swellDirection = 360,
-      .seaState = 13,
-      .waterTemperature = 501,
-      .precipitation = 7,
-      .salinity = 510,
-      .ice = 3,
-      .positionAccuracy = 0,
-      .sourceId = ownMmsi,
-      .dacFi = kDacFi,
-      .utcDay = static_cast<uint8_t>(utcDay & 31),
-      .utcHour = static_cast<uint8_t>(utcHour & 31),
-      .utcMinute = static_cast<uint8_t>(utcMinute & 63),
-  };
+  *report = MetHydroReport{};
+  SetMetHydroNotAvailable(report);
+  report->longitude = ParseLongitudeText(kLongitudeNotAvailable);
+  report->latitude = ParseLatitudeText(kLatitudeNotAvailable);
+  report->positionAccuracy = 0;
+  report->sourceId = ownMmsi;
+  report->dacFi = kDacFi;
+  report->utcDay = static_cast<uint8_t>(utcDay & 31);
+  report->utcHour = static_cast<uint8_t>(utcHour & 31);
+  report->utcMinute = static_cast<uint8_t>(utcMinute & 63);
 }
 
 int PackMetHydroPayload(const MetHydroReport* report, uint8_t* out) {

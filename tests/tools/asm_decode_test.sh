@@ -238,6 +238,8 @@ lines = open(sys.argv[4], encoding="utf-8").read().splitlines()
 for f in fates:
     assert list(f) == ["fate", "slot", "description", "sentence", "longer"], list(f)
     assert (f["slot"] is not None) == (f["fate"] == "stored"), f
+    if f["slot"] is not None:  # the slot by the timeline column that shows it
+        assert f["description"].endswith("stored in column %d" % f["slot"]), f
 stored = [f["slot"] for f in fates if f["fate"] == "stored"]
 assert stored == [m["slot"] for m in messages], "stored fates and message lines differ"
 assert [json.loads(l) for l in lines[:-1]] == messages, "--stats changed the message lines"

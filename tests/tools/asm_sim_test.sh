@@ -2,8 +2,11 @@
 # asm-sim end to end: its traffic carries every message type the client
 # decodes in well-formed sentences; a broadcast sent to it comes back as the
 # own station's message 8 with the same data and an ABK of type 3, a broken
-# one as an ABK of type 2; its pseudo-terminal link comes and goes with it;
-# bad options are refused. Sentences are checked by a reader written here,
+# one as an ABK of type 2; an addressed message (6 or 12) comes back as the
+# own station's message to its destination and an ABK of type 0, a safety
+# broadcast (14) like a message 8; --abm-ack, --bbm-ack and --ack-delay choose
+# each other answer; its pseudo-terminal link comes and goes with it; bad
+# options are refused. Sentences are checked by a reader written here,
 # apart from the core.
 # Usage: bash asm_sim_test.sh <native-build-dir> <source-dir>
 set -u
@@ -116,6 +119,63 @@ own=$(awk '$1 == "VDO" && $2 == 8 { print substr($4, 41) }' "$work/answers.txt" 
   fail "repeat indicator or spare of message 8 not 0"
 grep -q 'BBM 5 failed (incomplete' "$work/answers.err" || fail "the incomplete broadcast is not reported"
 
+# Addressed messages and safety texts, framed here: message 6 to 244000999
+# (DAC 235, FI 10, data 48 49) under identifier 2 on channel A, message 12
+# "HI" to the coast station 002300001, message 14 "SOS!" on channel B.
+frame() {
+  python3 -c 'import sys
+body = sys.argv[1]
+sum_ = 0
+for c in body:
+    sum_ ^= ord(c)
+print("!%s*%02X\r" % (body, sum_))' "$1"
+}
+abm6=$(frame 'AIABM,1,1,2,244000999,1,6,>da8B@,4')
+abm12=$(frame 'AIABM,1,1,0,002300001,1,12,89,0')
+bbm14=$(frame 'AIBBM,1,1,9,2,14,C?CQ,0')
+# Runs the simulator on the three messages with the options given; its
+# checked answers in $work/$1.txt, its notes in $work/$1.err.
+answer() {
+  local name=$1
+  shift
+  printf '%s\n%s\n%s\n' "$abm6" "$abm12" "$bbm14" |
+    "$tool" --duration 1.5 --rate 0 "$@" >"$work/$name.nmea" 2>"$work/$name.err" || fail "$name run: exit status $?"
+  PYTHONPATH=$source/tests python3 "$work/read.py" <"$work/$name.nmea" >"$work/$name.txt" || fail "$name: answers hold bad sentences"
+}
+answer addressed
+grep -q '^\$AIABK,244000999,A,6,2,0\*' "$work/addressed.txt" || fail "no ABK type 0 for the ABM of message 6"
+grep -q '^\$AIABK,002300001,A,12,0,0\*' "$work/addressed.txt" || fail "no ABK type 0 for the ABM of message 12"
+grep -q '^\$AIABK,,B,14,9,3\*' "$work/addressed.txt" || fail "no ABK type 3 for the BBM of message 14"
+# The own station's messages: sequence number 2, destination 244000999,
+# retransmit and spare 0, then the ABM's data bits; the texts as sent.
+vdo6=$(awk '$1 == "VDO" && $2 == 6 && $3 == 244123456 { print $4 }' "$work/addressed.txt")
+[[ ${vdo6:38:2} == 10 && $((2#${vdo6:40:30})) == 244000999 && ${vdo6:70:2} == 00 ]] ||
+  fail "message 6 header is not the ABM's: $vdo6"
+[[ ${vdo6:72} == 00111010110010100100100001001001 ]] || fail "message 6 data differ from the ABM's: $vdo6"
+vdo12=$(awk '$1 == "VDO" && $2 == 12 { print $4 }' "$work/addressed.txt")
+[[ $((2#${vdo12:40:30})) == 2300001 && ${vdo12:72} == 001000001001 ]] || fail "message 12 is not \"HI\" to 002300001"
+vdo14=$(awk '$1 == "VDO" && $2 == 14 { print $4 }' "$work/addressed.txt")
+[[ ${vdo14:40} == 010011001111010011100001 ]] || fail "message 14 is not \"SOS!\": $vdo14"
+grep -q 'ABM 2 complete: 1 sentence(s), message 6 to 244000999, 32 data bits' "$work/addressed.err" ||
+  fail "the ABM is not reported"
+
+# Each other answer the tracker must tell apart, without waiting.
+answer none --abm-ack none --ack-delay 0
+grep -q '^\$AIABK,[0-9]' "$work/none.txt" && fail "--abm-ack none: an ABK for an ABM"
+grep -q '^VDO 6 ' "$work/none.txt" || fail "--abm-ack none: message 6 not transmitted"
+grep -q '^\$AIABK,,B,14,9,3\*' "$work/none.txt" || fail "--abm-ack none: the BBM not answered"
+answer one --abm-ack 1 --ack-delay 0
+grep -q '^\$AIABK,244000999,A,6,2,1\*' "$work/one.txt" || fail "--abm-ack 1: no ABK type 1"
+answer late --abm-ack 4 --ack-delay 0
+[[ $(grep -o '^\$AIABK,244000999,A,6,2,[0-9]' "$work/late.txt" | tr '\n' ' ') == *',1 '*',4 ' ]] ||
+  fail "--abm-ack 4: not ABK type 1 and then type 4: $(grep ABK "$work/late.txt")"
+answer refused --bbm-ack 2 --ack-delay 0
+grep -q '^\$AIABK,,B,14,9,2\*' "$work/refused.txt" || fail "--bbm-ack 2: no ABK type 2"
+grep -q '^VDO 14 ' "$work/refused.txt" && fail "--bbm-ack 2: message 14 transmitted all the same"
+answer slow --ack-delay 2500  # longer than the run
+grep -qE '^\$AIABK|^VDO (6|12|14) ' "$work/slow.txt" && fail "--ack-delay 2500: answered within 1.5 s"
+grep -q 'ABM 2 complete' "$work/slow.err" || fail "--ack-delay 2500: the ABM was not taken"
+
 # Bad input is reported with the line, and the run goes on.
 printf '!AIBBM,1,1,0,1,8,0000,0*00\r\n\001garbage\r\n%0300d\r\n' 0 |
   "$tool" --duration 1 --rate 0 >/dev/null 2>"$work/bad.err" || fail "bad input run: exit status $?"
@@ -144,7 +204,8 @@ done
 [[ $(grep -c 'the client opened the port' "$work/pty.err") -eq 2 ]] || fail "two openings not seen"
 
 # Options that make no sense are refused with status 2.
-for args in "--rate -1" "--own-mmsi 0" "--role radar" "--baud 9600" "--device /dev/null --pty x" "--seed x" "stray"; do
+for args in "--rate -1" "--own-mmsi 0" "--role radar" "--baud 9600" "--device /dev/null --pty x" "--seed x" "stray" \
+  "--abm-ack 2" "--abm-ack" "--bbm-ack 3x" "--ack-delay -5" "--ack-delay 600001"; do
   # shellcheck disable=SC2086
   "$tool" $args </dev/null >/dev/null 2>&1
   status=$?

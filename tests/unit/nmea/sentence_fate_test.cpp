@@ -35,9 +35,9 @@ TEST(SentenceFate, EachFateSaysWhatBecameOfTheSentence) {
     FateCode fate;
     const char* description;
   } cases[] = {
-      {kSingle, kFateStored, "stored in slot 0"},
-      {A1 + Framed("AIVDM,2,2,3,A,a2,0"), kFateStored, "fragment 2 of 2 (id 3): message stored in slot 0"},
-      {Framed("AIABK,235009802,B,8,2,0"), kFateStored, "stored in slot 0"},
+      {kSingle, kFateStored, "stored in column 0"},
+      {A1 + Framed("AIVDM,2,2,3,A,a2,0"), kFateStored, "fragment 2 of 2 (id 3): message stored in column 0"},
+      {Framed("AIABK,235009802,B,8,2,0"), kFateStored, "stored in column 0"},
       {A1, kFateFragmentHeld, "fragment 1 of 2 (id 3)"},
       {Framed("AIVDM,2,1,,A,5a1,0"), kFateFragmentHeld, "fragment 1 of 2 (no id)"},
       {A1 + A1, kFateFragmentHeld, "fragment 1 of 2 (id 3); an unfinished message with this id discarded"},

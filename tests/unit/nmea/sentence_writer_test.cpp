@@ -70,12 +70,13 @@ TEST(WriteEncapsulatedSentences, AbmAsWorkedOutByHand) {
   Encapsulation abm = Abm(244123456, 6, 48);
   ASSERT_EQ(WriteEncapsulatedSentences(&abm, data, 16, &batch), 1);
   EXPECT_EQ(std::string(batch.text[0], batch.length[0]), "!AIABM,1,1,2,244123456,1,6,040,2*40\r\n");
-  // A message id the formatter does not carry leaves its field empty.
+  // A message id the formatter does not carry leaves its field empty; the
+  // MMSI keeps its nine digits (a coast station's begins "00").
   abm = Abm(2442100, 8, 48);
   abm.sequentialId = '3';
   abm.channel = '2';
   ASSERT_EQ(WriteEncapsulatedSentences(&abm, data, 16, &batch), 1);
-  EXPECT_EQ(std::string(batch.text[0], batch.length[0]), "!AIABM,1,1,3,2442100,2,,040,2*70\r\n");
+  EXPECT_EQ(std::string(batch.text[0], batch.length[0]), "!AIABM,1,1,3,002442100,2,,040,2*70\r\n");
 }
 
 TEST(WriteEncapsulatedSentences, SplitsWithinEightyTwoCharacters) {

@@ -11,12 +11,15 @@
 #include <vector>
 
 #include "nmea/sentence_writer.h"
+#include "transmit/compose.h"
 #include "transmit/met_hydro_broadcast.h"
 
 namespace {
 
 struct Seen {
   int32_t kind;
+  int32_t sentence;
+  uint32_t destination;
   int32_t sequentialId;
   int32_t channel;
   int32_t messageId;
@@ -30,7 +33,8 @@ void Collect(void* context, const BbmOutcome* o) {
   auto* seen = static_cast<std::vector<Seen>*>(context);
   std::vector<uint8_t> data;
   if (o->data != nullptr) data.assign(o->data, o->data + (o->bitCount + 7) / 8);
-  seen->push_back({o->kind, o->sequentialId, o->channel, o->messageId, o->sentences, data, o->bitCount, o->reason});
+  seen->push_back({o->kind, o->sentence, o->destination, o->sequentialId, o->channel, o->messageId, o->sentences, data,
+                   o->bitCount, o->reason});
 }
 
 class BbmReceiverTest : public ::testing::Test {
@@ -297,6 +301,95 @@ TEST_F(BbmReceiverTest, RejectedInputTable) {
     ASSERT_EQ(seen.size(), 1u) << good;
     EXPECT_EQ(seen[0].kind, kBbmComplete) << good << ": " << seen[0].reason;
   }
+}
+
+// The client's composed ABM sentences of message 6 or 12.
+std::vector<std::string> ClientAbm(int messageId, const uint8_t* data, int bits, int sequentialId) {
+  ComposedMessage message{};
+  ComposeProblem problem{};
+  const bool composed = messageId == 12
+                            ? ComposeTextMessage(12, 2300001, kChannelB, "SECURITE", &message, &problem)
+                            : ComposeBinaryMessage(6, 2300001, kChannelB, 235, 10, data, bits, &message, &problem);
+  EXPECT_TRUE(composed) << problem.text;
+  SentenceBatch batch;
+  std::vector<std::string> sentences;
+  const int count = WriteComposedSentences(&message, sequentialId, &batch);
+  for (int k = 0; k < count; ++k) sentences.emplace_back(batch.text[k], batch.length[k]);
+  return sentences;
+}
+
+TEST_F(BbmReceiverTest, ClientAbmIsReassembledWithItsDestination) {
+  uint8_t data[115];
+  for (int i = 0; i < 115; ++i) data[i] = static_cast<uint8_t>(i * 41 + 5);
+  const std::vector<std::string> sentences = ClientAbm(6, data, 8 * 115, 3);  // 936 bits, the most
+  ASSERT_EQ(sentences.size(), 4u);
+  std::vector<Seen> seen;
+  for (const std::string& s : sentences) seen = Feed(s);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].kind, kBbmComplete) << seen[0].reason;
+  EXPECT_EQ(seen[0].sentence, kReceivedAbm);
+  EXPECT_EQ(seen[0].destination, 2300001u);
+  EXPECT_EQ(seen[0].sequentialId, 3);
+  EXPECT_EQ(seen[0].channel, 2);
+  EXPECT_EQ(seen[0].messageId, 6);
+  EXPECT_EQ(seen[0].bitCount, 936);
+  std::vector<uint8_t> expected = {235 >> 2, (235 & 3) << 6 | 10};
+  expected.insert(expected.end(), data, data + 115);
+  EXPECT_EQ(seen[0].data, expected);
+
+  // An ABM and a BBM under the same identifier are two messages.
+  const std::vector<std::string> text = ClientAbm(12, nullptr, 0, 1);
+  const std::vector<std::string> report = ClientReport(1);
+  EXPECT_TRUE(Feed(report[0]).empty());
+  seen = Feed(text[0]);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].messageId, 12);
+  EXPECT_EQ(seen[0].bitCount, 48);
+  seen = Feed(report[1]);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].kind, kBbmComplete);
+  EXPECT_EQ(seen[0].sentence, kReceivedBbm);
+}
+
+TEST_F(BbmReceiverTest, AbmFieldsTable) {
+  struct Row {
+    std::string body;
+    int32_t kind;
+    const char* reason;  // a part of the reason line
+  } rows[] = {
+      {"AIABM,1,1,3,244000999,0,6,0000,0", kBbmComplete, ""},
+      {"AIABM,1,1,4,244000999,0,6,0000,0", kBbmRejected, "sequential identifier '4' is not 0-3"},
+      {"AIABM,1,1,0,0,6,0000,0", kBbmRejected, "ABM sentences have 8"},  // the MMSI left out
+      {"AIABM,1,1,0,24400099,0,6,0000,0", kBbmFailed, "destination MMSI '24400099' is not nine digits"},
+      {"AIABM,1,1,0,,0,12,0000,0", kBbmFailed, "not nine digits"},
+      {"AIABM,1,1,0,244000999,0,8,0000,0", kBbmFailed, "message id '8' is not 6 or 12"},
+      {"AIBBM,1,1,0,0,6,0000,0", kBbmFailed, "message id '6' is not 8 or 14"},
+      {"AIABM,1,1,0,244000999,4,6,0000,0", kBbmFailed, "channel"},
+  };
+  for (const Row& row : rows) {
+    InitBbmReceiver(&receiver_, 1000);
+    const std::vector<Seen> seen = Feed(Framed(row.body));
+    ASSERT_EQ(seen.size(), 1u) << row.body;
+    EXPECT_EQ(seen[0].kind, row.kind) << row.body << ": " << seen[0].reason;
+    EXPECT_NE(seen[0].reason.find(row.reason), std::string::npos) << row.body << ": " << seen[0].reason;
+  }
+  // The sentences of one ABM must agree on the destination.
+  InitBbmReceiver(&receiver_, 1000);
+  EXPECT_TRUE(Feed(Framed("AIABM,2,1,2,244000999,0,6,0000,0")).empty());
+  const std::vector<Seen> seen = Feed(Framed("AIABM,2,2,2,244000998,0,6,0000,0"));
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].kind, kBbmFailed);
+  EXPECT_EQ(seen[0].destination, 244000999u);
+  // An addressed message's 936 bits are its most.
+  InitBbmReceiver(&receiver_, 1000);
+  const std::string full(47, 'w');  // 3 x 47 + 16 characters: 942 bits
+  std::vector<Seen> last;
+  for (int k = 1; k <= 4; ++k)
+    last = Feed(
+        Framed("AIABM,4," + std::to_string(k) + ",1,244000999,0,12," + (k < 4 ? full : full.substr(0, 16)) + ",0"));
+  ASSERT_EQ(last.size(), 1u);
+  EXPECT_EQ(last[0].kind, kBbmFailed);
+  EXPECT_NE(last[0].reason.find("936"), std::string::npos) << last[0].reason;
 }
 
 }  // namespace

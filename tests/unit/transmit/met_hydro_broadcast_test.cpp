@@ -8,21 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/transmit/written_sentences.h"
+
 namespace {
 
-struct Written {
-  std::string text;
-  int target;
-};
-
-void Capture(void* context, const char* text, int length, int target) {
-  static_cast<std::vector<Written>*>(context)->push_back({std::string(text, length), target});
-}
+using written_sentences::Written;
 
 TEST(SendMetHydroReport, StampsPacksAndNumbersEachTransmission) {
   MetHydroBroadcaster broadcaster{};
   std::vector<Written> written;
-  const BbmWriter writer{Capture, &written};
+  const BbmWriter writer = written_sentences::WriterInto(&written);
   ASSERT_EQ(SendMetHydroReport(&broadcaster, 23, 14, 7, 0, 0, &writer), 2);
   ASSERT_EQ(written.size(), 2u);
   EXPECT_EQ(written[0].text.substr(0, 17), "!AIBBM,2,1,0,1,8,");
