@@ -6,6 +6,7 @@
 
 #include "app/version_text.h"
 #include "log/timeline_win32.h"
+#include "monitor/link_monitor_win32.h"
 #include "nmea/link_intakes.h"
 #include "res/resource.h"
 #include "serial/serial_link_win32.h"
@@ -45,6 +46,7 @@ void ConfirmClearLogs(HWND window, WPARAM, LPARAM) {
   if (MessageBoxA(window, kClearLogsText, kClearLogsCaption, MB_ICONWARNING | MB_YESNO) != IDYES) return;
   ClearLog(&messageLog);
   ResetLinkIntakeCounts();
+  WakeLinkMonitor(&linkMonitor);
   RepaintTimeline(window);
 }
 
@@ -97,6 +99,7 @@ using MessageHandler = LRESULT (*)(HWND window, WPARAM wParam, LPARAM lParam);
 LRESULT OnCreate(HWND window, WPARAM, LPARAM) {
   InitLog(&messageLog);
   LayoutTimeline(window);
+  StartLinkActivity(window);
   return 0;
 }
 
@@ -128,7 +131,12 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT OnTimer(HWND window, WPARAM timer, LPARAM) {
-  OnRepaintTimer(window, timer);
+  if (!OnLinkActivityTimer(window, timer)) OnRepaintTimer(window, timer);
+  return 0;
+}
+
+LRESULT OnLinkMonitorWake(HWND window, WPARAM, LPARAM) {
+  StartLinkActivityTimer(window);
   return 0;
 }
 
@@ -156,7 +164,7 @@ constexpr MessageRoute kMessageRoutes[] = {
     {WM_CREATE, OnCreate},    {WM_DESTROY, OnDestroy},     {WM_PAINT, OnPaint},
     {WM_COMMAND, OnCommand},  {WM_MOUSEMOVE, OnMouseMove}, {WM_LBUTTONDOWN, OnLeftButtonDown},
     {WM_SHOWWINDOW, Consume}, {WM_LBUTTONUP, Consume},     {WM_RBUTTONDOWN, Consume},
-    {WM_RBUTTONUP, Consume},  {WM_TIMER, OnTimer},
+    {WM_RBUTTONUP, Consume},  {WM_TIMER, OnTimer},         {kLinkMonitorWake, OnLinkMonitorWake},
 };
 
 }  // namespace

@@ -6,7 +6,8 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 file(GLOB win32_sources CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/app/*_win32.cpp ${PROJECT_SOURCE_DIR}/log/*_win32.cpp
      ${PROJECT_SOURCE_DIR}/serial/*_win32.cpp ${PROJECT_SOURCE_DIR}/views/*_win32.cpp
-     ${PROJECT_SOURCE_DIR}/transmit/*_win32.cpp ${PROJECT_SOURCE_DIR}/nmea/*_win32.cpp)
+     ${PROJECT_SOURCE_DIR}/transmit/*_win32.cpp ${PROJECT_SOURCE_DIR}/nmea/*_win32.cpp
+     ${PROJECT_SOURCE_DIR}/monitor/*_win32.cpp)
 if(win32_sources AND EXISTS ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
   add_executable(asm-client WIN32 ${win32_sources} ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
   # windres writes no dependency file, so name what the script pulls in.

@@ -25,6 +25,11 @@ void MonitorWrote(void* context, int linkIndex, const uint8_t* bytes, int count,
   WakeLinkMonitor(m);
 }
 
+// A link opened or closed: its status part changes.
+void MonitorLinkState(void* context, int, const char*) {
+  WakeLinkMonitor(static_cast<LinkMonitor*>(context));
+}
+
 }  // namespace
 
 void StartLinkMonitor(LinkMonitor* m, LinkMonitorSource presentation, LinkMonitorSource nmea2000,
@@ -37,7 +42,7 @@ void StartLinkMonitor(LinkMonitor* m, LinkMonitorSource presentation, LinkMonito
   for (int i = 0; i < kMonitorLinks; ++i)
     m->missedSeen[i] = m->sources[i].fates != nullptr ? MissedFates(*m->sources[i].fates) : 0;
   m->platform = platform;
-  m->tap = {MonitorReceived, MonitorWrote, m};
+  m->tap = {MonitorReceived, MonitorWrote, m, MonitorLinkState};
   m->tick.store(0);
 }
 

@@ -3,7 +3,8 @@
 //  - a tap that every link carries (attach `tap` to the links' tap list): on
 //    link 3's reader thread it assembles the sensor's lines; on every reader
 //    thread it wakes the main thread's tick when that has stopped; on the
-//    main thread it turns each write into out rows;
+//    main thread it turns each write into out rows, and wakes the tick when
+//    a link opens or closes;
 //  - the tick (main thread, every kStatusTickMs while it runs): drains the
 //    fate rings of the three links into the rows in time order, adds a row
 //    for what the readers could not hand over, and updates the status bar;
@@ -88,8 +89,8 @@ bool StopLinkMonitorTick(LinkMonitor* m);
 
 // Any thread: marks activity and, when the tick has stopped, marks it
 // running and calls the platform's wake; true when it did. The taps call it
-// after each chunk and each write; the window calls it when it wants a tick
-// soon (a link opened or closed, the monitor opened).
+// after each chunk, each write and each open or close; the window calls it
+// when it wants a tick soon (the logs cleared, the monitor opened).
 bool WakeLinkMonitor(LinkMonitor* m);
 
 // What the readers have handed over until now, into the rows in time order;

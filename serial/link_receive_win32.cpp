@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/shell_win32.h"
+#include "app/unix_time_win32.h"
 #include "nmea/link_intakes.h"
 #include "serial/serial_link_win32.h"
 
@@ -23,13 +24,8 @@ struct IntakeNotifyContext {
 
 IntakeNotifyContext notifyContexts[kIntakeLinks] = {{1, nullptr}, {2, nullptr}};
 
-// UNIX time in milliseconds, for the fate records.
-int64_t UnixTimeMs(void*) {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  const uint64_t ticks = (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;  // 100 ns since 1601
-  constexpr uint64_t kUnixEpochTicks = 116444736000000000u;
-  return static_cast<int64_t>((ticks - kUnixEpochTicks) / 10000);
+int64_t FateClock(void*) {
+  return UnixTimeMs();
 }
 
 // Returns only when the main thread has noted the slot, so the intake does
@@ -49,7 +45,7 @@ void ReceiveOnIntake(int index, HWND window, const uint8_t* bytes, int count) {
   notifyContexts[index].window = window;
   LinkIntake& link = linkIntakes[index];
   const IntakeTarget target{
-      &messageLog,    NotifyStoredSlot, &notifyContexts[index], notifyContexts[index].linkNumber, UnixTimeMs,
+      &messageLog,    NotifyStoredSlot, &notifyContexts[index], notifyContexts[index].linkNumber, FateClock,
       &link.counters, &link.fates};
   FeedIntake(&link.intake, &target, bytes, count);
 }

@@ -32,3 +32,10 @@ void TapWrote(const LinkTapList* list, int link, const uint8_t* bytes, int count
     if (tap != nullptr && tap->wrote != nullptr) tap->wrote(tap->context, link, bytes, count, result);
   }
 }
+
+void TapLinkState(const LinkTapList* list, int link, const char* portName) {
+  for (const std::atomic<const LinkTap*>& place : list->taps) {
+    const LinkTap* tap = place.load(std::memory_order_acquire);
+    if (tap != nullptr && tap->state != nullptr) tap->state(tap->context, link, portName);
+  }
+}

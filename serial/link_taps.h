@@ -1,12 +1,14 @@
 // Taps on the serial links: besides its receive function, a link hands every
 // chunk it receives, and reports every write with its result, to a small
 // fixed list of taps, so that a sentence monitor or a session recorder
-// attaches without touching the reader.
+// attaches without touching the reader. The taps hear a link open and close
+// too.
 //
 // Threading: taps are attached and detached on the main thread. `received`
 // runs on the reader thread of the link, after the receive function has had
 // the chunk; the bytes are valid only during the call. `wrote` runs on the
-// main thread, inside WriteLink. A tap must not wait on the main thread
+// main thread, inside WriteLink; `state` on the main thread, when the link
+// has opened and when it has closed. A tap must not wait on the main thread
 // except through the relay (app/relay_win32.h). A tap record lives for the
 // whole run: a reader that loaded a tap just before it was detached may
 // still call it once, so a tap ignores calls it no longer wants.
@@ -27,6 +29,8 @@ struct LinkTap {
   void (*received)(void* context, int link, const uint8_t* bytes, int count);
   void (*wrote)(void* context, int link, const uint8_t* bytes, int count, LinkWriteResult result);
   void* context;
+  // `portName` as opened ("COM7"), or nullptr when the link has closed.
+  void (*state)(void* context, int link, const char* portName) = nullptr;
 };
 
 struct LinkTapList {
@@ -38,6 +42,7 @@ struct LinkTapList {
 bool AttachLinkTap(LinkTapList* list, const LinkTap* tap);
 void DetachLinkTap(LinkTapList* list, const LinkTap* tap);
 
-// The link's reader thread, and the main thread, respectively.
+// The link's reader thread, and the main thread (the last two), respectively.
 void TapReceived(const LinkTapList* list, int link, const uint8_t* bytes, int count);
 void TapWrote(const LinkTapList* list, int link, const uint8_t* bytes, int count, LinkWriteResult result);
+void TapLinkState(const LinkTapList* list, int link, const char* portName);

@@ -522,6 +522,7 @@ int OpenLink(int link, HWND window, const char* portName, const char* baudText, 
   }
   record->port = port;
   record->readerThread = thread;
+  TapLinkState(&linkTaps, link, session->portName);
   return 1;
 }
 
@@ -559,6 +560,7 @@ int CloseLink(int link) {
     sessions[link] = fresh;
   }
   closing[link] = false;
+  TapLinkState(&linkTaps, link, nullptr);
   if (!released) TellPortAbandoned(portName);
   return 1;
 }

@@ -4,6 +4,7 @@
 #include "transmit/bbm_sender_win32.h"
 
 #include "app/shell_win32.h"
+#include "app/unix_time_win32.h"
 #include "serial/serial_link_win32.h"
 
 namespace {
@@ -17,18 +18,14 @@ void WriteToLink(void*, const char* text, int length, int target) {
 Transmissions transmissions;  // zero at start: counter 0, nothing tracked
 const BbmWriter kLinkWriter{WriteToLink, nullptr};
 
-int64_t TransmitClockMs() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  const uint64_t ticks = (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;  // 100 ns since 1601
-  constexpr uint64_t kUnixEpochTicks = 116444736000000000u;
-  return static_cast<int64_t>((ticks - kUnixEpochTicks) / 10000);
-}
-
 void SendMetHydroBroadcast(HWND window, int target) {
   SYSTEMTIME now;
   GetSystemTime(&now);
-  SendMetHydroTransmission(&transmissions, now.wDay, now.wHour, now.wMinute, messageLog.ownMmsi, target,
-                           TransmitClockMs(), &kLinkWriter);
+  SendMetHydroTransmission(&transmissions, now.wDay, now.wHour, now.wMinute, messageLog.ownMmsi, target, UnixTimeMs(),
+                           &kLinkWriter);
   SendMessageA(window, WM_COMMAND, ID_BBM_SENT, 0);
+}
+
+void TrackReceivedFate(void*, const SentenceFate& fate) {
+  TrackAbkFate(&transmissions.acks, fate, UnixTimeMs());
 }

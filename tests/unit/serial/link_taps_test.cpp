@@ -1,5 +1,6 @@
-// Taps on the links: a fixed list that every received chunk and every write
-// result reach, attached and detached while a reader keeps calling it.
+// Taps on the links: a fixed list that every received chunk, every write
+// result and every open and close reach, attached and detached while a
+// reader keeps calling it.
 #include "serial/link_taps.h"
 
 #include <gtest/gtest.h>
@@ -26,13 +27,18 @@ void Wrote(void* context, int link, const uint8_t* bytes, int count, LinkWriteRe
                                                std::to_string(result));
 }
 
+void State(void* context, int link, const char* portName) {
+  static_cast<Seen*>(context)->calls.push_back("state " + std::to_string(link) + " " +
+                                               (portName != nullptr ? portName : "closed"));
+}
+
 const uint8_t kBytes[] = {'$', 'G', 'P'};
 
 TEST(LinkTaps, EveryAttachedTapSeesEveryChunkAndWrite) {
   LinkTapList list{};
   Seen seen[kMaxLinkTaps + 1];
   LinkTap taps[kMaxLinkTaps + 1];
-  for (int i = 0; i <= kMaxLinkTaps; ++i) taps[i] = {Received, Wrote, &seen[i]};
+  for (int i = 0; i <= kMaxLinkTaps; ++i) taps[i] = {Received, Wrote, &seen[i], i == 0 ? nullptr : State};
   for (int i = 0; i < kMaxLinkTaps; ++i) EXPECT_TRUE(AttachLinkTap(&list, &taps[i])) << i;
   EXPECT_FALSE(AttachLinkTap(&list, &taps[kMaxLinkTaps]));  // the list is full
   DetachLinkTap(&list, &taps[1]);
@@ -41,9 +47,12 @@ TEST(LinkTaps, EveryAttachedTapSeesEveryChunkAndWrite) {
 
   TapReceived(&list, 2, kBytes, 3);
   TapWrote(&list, 1, kBytes, 2, kLinkPortStalled);
-  const std::vector<std::string> both = {"rx 2 $GP", "tx 1 $G 2"};
-  for (int i : {0, 2, 3, kMaxLinkTaps}) EXPECT_EQ(seen[i].calls, both) << i;
-  EXPECT_TRUE(seen[1].calls.empty());  // detached
+  TapLinkState(&list, 0, "COM7");
+  TapLinkState(&list, 0, nullptr);
+  const std::vector<std::string> all = {"rx 2 $GP", "tx 1 $G 2", "state 0 COM7", "state 0 closed"};
+  for (int i : {2, 3, kMaxLinkTaps}) EXPECT_EQ(seen[i].calls, all) << i;
+  EXPECT_EQ(seen[0].calls, std::vector<std::string>(all.begin(), all.begin() + 2));  // no state function
+  EXPECT_TRUE(seen[1].calls.empty());                                                // detached
 }
 
 TEST(LinkTaps, AReaderSeesEachTapWholeWhileTheMainThreadAttachesAndDetaches) {
