@@ -19,6 +19,9 @@
 #define ID_BBM_NMEA2000 40713
 #define ID_CLEAR_LOGS 40013
 #define ID_VERSION 40312
+/* Opens the sentence monitor: from the menu with lParam 0 (every link), from
+   a status bar part with the link it shows (1 to 3). */
+#define ID_MONITOR 41100
 
 /* Settings dialogs. */
 #define IDD_PRESENTATION_SETTINGS 1481
