@@ -123,12 +123,9 @@ grep -q 'BBM 5 failed (incomplete' "$work/answers.err" || fail "the incomplete b
 # (DAC 235, FI 10, data 48 49) under identifier 2 on channel A, message 12
 # "HI" to the coast station 002300001, message 14 "SOS!" on channel B.
 frame() {
-  python3 -c 'import sys
-body = sys.argv[1]
-sum_ = 0
-for c in body:
-    sum_ ^= ord(c)
-print("!%s*%02X\r" % (body, sum_))' "$1"
+  PYTHONPATH=$source/tests python3 -c 'import sys
+from ais_pack import frame
+print(frame("!" + sys.argv[1]) + "\r")' "$1"
 }
 abm6=$(frame 'AIABM,1,1,2,244000999,1,6,>da8B@,4')
 abm12=$(frame 'AIABM,1,1,0,002300001,1,12,89,0')

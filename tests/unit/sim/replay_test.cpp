@@ -9,20 +9,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "nmea/sentence_writer.h"
 #include "nmea/tag_block.h"
 
 namespace {
 
 std::string Tagged(const char* parameters, const std::string& sentence) {
   char block[kTagBlockRoom];
-  // The block of a recording: its parameters and checksum, written here.
-  unsigned checksum = 0;
-  for (const char* c = parameters; *c != 0; ++c) checksum ^= static_cast<unsigned char>(*c);
-  snprintf(block, sizeof block, "\\%s*%02X\\", parameters, checksum);
+  // The block of a recording: its parameters and their checksum.
+  snprintf(block, sizeof block, "\\%s*%02X\\", parameters,
+           SentenceChecksum(parameters, static_cast<int>(strlen(parameters))));
   return block + sentence;
 }
 
