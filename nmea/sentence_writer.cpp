@@ -76,6 +76,18 @@ void AddField(SentenceWriter* writer, const char* text, int length) {
   PutText(writer, text, length);
 }
 
+void AddText(SentenceWriter* writer, const char* text, int length) {
+  PutText(writer, text, length);
+}
+
+void AddChecksum(SentenceWriter* writer) {
+  if (writer->overflow) return;
+  const uint8_t checksum = SentenceChecksum(writer->out + 1, writer->length - 1);
+  Put(writer, '*');
+  Put(writer, kHexDigits[checksum >> 4]);
+  Put(writer, kHexDigits[checksum & 15]);
+}
+
 void AddFieldChar(SentenceWriter* writer, char character) {
   Put(writer, ',');
   if (character != 0) Put(writer, character);
@@ -96,11 +108,8 @@ void AddFieldDigits(SentenceWriter* writer, uint32_t value, int digits) {
 }
 
 int FinishSentence(SentenceWriter* writer) {
+  AddChecksum(writer);
   if (!writer->overflow) {
-    const uint8_t checksum = SentenceChecksum(writer->out + 1, writer->length - 1);
-    Put(writer, '*');
-    Put(writer, kHexDigits[checksum >> 4]);
-    Put(writer, kHexDigits[checksum & 15]);
     Put(writer, '\r');
     Put(writer, '\n');
   }

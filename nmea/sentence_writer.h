@@ -36,6 +36,11 @@ void AddFieldNumber(SentenceWriter* writer, uint32_t value);
 // A decimal number of at least `digits` digits, zeros leading: an MMSI is
 // nine digits whatever its value (coast stations begin "00").
 void AddFieldDigits(SentenceWriter* writer, uint32_t value, int digits);
+// Characters as they are, without a comma (a TAG block's parameters).
+void AddText(SentenceWriter* writer, const char* text, int length);
+// "*" and the two hexadecimal digits of the checksum of all after the start
+// character (a sentence's, or a TAG block's).
+void AddChecksum(SentenceWriter* writer);
 // "*", the checksum of all after the start character, CR LF and a
 // terminating zero. Returns the sentence's length with CR LF, or 0 (and an
 // empty text) when it did not fit.

@@ -8,40 +8,26 @@
 namespace {
 
 constexpr int kTagTextChars = 24;
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 // From 12 digits on, a c: value is milliseconds: 10^11 seconds lie some
 // three thousand years ahead, 10^11 milliseconds in 1973.
 constexpr int64_t kLeastMilliseconds = 100000000000;
-
-struct Out {
-  char* text;
-  int room;
-  int length;
-  bool overflow;
-};
-
-void Put(Out* out, char c) {
-  if (out->length + 1 < out->room)
-    out->text[out->length++] = c;
-  else
-    out->overflow = true;
-}
 
 bool Reserved(unsigned char c) {
   return c < 32 || c > 126 || c == '\\' || c == '*' || c == ',' || c == '!' || c == '$';
 }
 
-void PutParameter(Out* out, char key, const char* value, int most) {
-  if (out->length > 1) Put(out, ',');
-  Put(out, key);
-  Put(out, ':');
+void PutParameter(SentenceWriter* out, char key, const char* value, int most) {
+  const char head[] = {',', key, ':'};
+  const bool first = out->length <= 1;
+  AddText(out, head + (first ? 1 : 0), first ? 2 : 3);
   for (int i = 0; i < most && value[i] != 0; ++i) {
     const auto c = static_cast<unsigned char>(value[i]);
-    Put(out, Reserved(c) ? '_' : static_cast<char>(c));
+    const char kept = Reserved(c) ? '_' : static_cast<char>(c);
+    AddText(out, &kept, 1);
   }
 }
 
-void PutNumber(Out* out, char key, int64_t value) {
+void PutNumber(SentenceWriter* out, char key, int64_t value) {
   char digits[20];
   int first = sizeof digits;
   do {
@@ -124,18 +110,12 @@ void ReadParameters(const char* text, int length, TagBlock* tag) {
 
 int WriteTagBlock(char* out, int room, TagDirection direction, const char* station, int64_t unixTimeMs,
                   const char* text) {
-  Out o{out, room, 0, room <= 0};
-  Put(&o, '\\');
+  SentenceWriter o = StartSentence(out, room, '\\', "");
   PutParameter(&o, direction == kTagSource ? 's' : 'd', station, kTagStationChars);
   if (unixTimeMs > 0) PutNumber(&o, 'c', unixTimeMs);
   if (text != nullptr) PutParameter(&o, 't', text, kTagTextChars);
-  if (!o.overflow) {
-    const uint8_t checksum = SentenceChecksum(out + 1, o.length - 1);
-    Put(&o, '*');
-    Put(&o, kHexDigits[checksum >> 4]);
-    Put(&o, kHexDigits[checksum & 15]);
-    Put(&o, '\\');
-  }
+  AddChecksum(&o);
+  AddText(&o, "\\", 1);
   if (o.overflow) {
     if (room > 0) out[0] = 0;
     return 0;
