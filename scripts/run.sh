@@ -135,9 +135,6 @@ ABK=$VIEW_ABK_TITLE
 SENSOR="Sensor Data Stream - Settings"
 POSITION_VIEWS=("$VIEW_POSITION_REPORT1_TITLE" "$VIEW_POSITION_REPORT2_TITLE" "$VIEW_POSITION_REPORT3_TITLE"
   "$VIEW_CLASS_B_SOTDMA_TITLE" "$VIEW_CLASS_B_ITDMA_TITLE")
-OTHER_VIEWS=("$VIEW_BASE_STATION_TITLE" "$VIEW_STATIC_VOYAGE_TITLE" "$VIEW_BINARY_ACKNOWLEDGE_TITLE"
-  "$VIEW_SAFETY_ACKNOWLEDGE_TITLE" "$VIEW_ATON_REPORT_TITLE" "$VIEW_STATIC_DATA_A_TITLE" "$VIEW_STATIC_DATA_B_TITLE" "$ABK"
-  "$VIEW_TIDAL_WINDOW_TITLE" "$MET")
 SHOTS=()
 step=0
 
@@ -169,16 +166,12 @@ stored_count() { stored_slots | wc -l; }
 
 e2e_plot_geometry
 
-# Clicks column I; prints the title of the view it opened, or nothing.
+# Clicks column I; prints the title of the view it opened (any view, the
+# generic view's too), or nothing.
 open_column() {
-  local args=(click-at "$(e2e_click_x "$1")" "$E2E_CLICK_Y" -- sleep 600) title k out=()
-  for title in "${POSITION_VIEWS[@]}" "${OTHER_VIEWS[@]}"; do args+=(-- exists "$title"); done
-  e2e_drive_lines out "${args[@]}"
-  k=2
-  for title in "${POSITION_VIEWS[@]}" "${OTHER_VIEWS[@]}"; do
-    [ "${out[k]}" = yes ] && { echo "$title"; return; }
-    k=$((k + 1))
-  done
+  local out=()
+  e2e_drive_lines out click-at "$(e2e_click_x "$1")" "$E2E_CLICK_Y" -- sleep 600 -- open-view
+  echo "${out[2]:-}"
 }
 close_view() { e2e_drive close "$1" -- wait-gone "$1" >/dev/null; }
 

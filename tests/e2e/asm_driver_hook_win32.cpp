@@ -7,14 +7,15 @@
 // thread and waits for the reply event; the hook answers on the client's GUI
 // thread the next time that thread takes the message from its queue (in the
 // main loop or in any modal loop), so the answer sees the menu as it is.
-#include <commctrl.h>
-
 #include <cstdio>
 #include <string>
 #include <utility>
 
 #include "tests/e2e/asm_driver_channel.h"
 #include "tests/e2e/asm_driver_text.h"
+// clang-format off
+#include <commctrl.h>  // needs windows.h first
+// clang-format on
 
 namespace {
 
