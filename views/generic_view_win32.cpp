@@ -90,19 +90,9 @@ void FillView(HWND dialog) {
 
 }  // namespace
 
-INT_PTR CALLBACK GenericViewProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG:
-      FillView(dialog);
-      return FALSE;  // focus already set
-    case WM_COMMAND:
-      // The close box and Escape both arrive as IDCANCEL; the view has no buttons.
-      if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, 0);
-        return TRUE;
-      }
-      return FALSE;
-    default:
-      return FALSE;
-  }
+INT_PTR CALLBACK GenericViewProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Only the filling is the generic view's own: it closes as every view does.
+  if (message != WM_INITDIALOG) return MessageDialogProc(dialog, message, wParam, lParam);
+  FillView(dialog);
+  return FALSE;  // focus already set
 }
