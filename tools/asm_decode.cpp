@@ -1,10 +1,10 @@
 // asm-decode: reads NMEA sentences from files or standard input and prints,
 // for every message the client would log, one JSON line with what the
 // timeline notes, what a click on its column decodes and which view it opens
-// with the texts of that view's cells (the generic view's rows, label to
-// value); or, with --sentences, one line per
-// sentence with its fate. One intake and a 50-slot log, exactly as the
-// Presentation Port feeds them; single-threaded.
+// with the texts of that view's cells (of the generic view, its rows, label
+// to value); or, with --sentences, one line per sentence with its fate. One
+// intake and a 50-slot log, exactly as the Presentation Port feeds them;
+// single-threaded.
 #include <cerrno>
 #include <charconv>
 #include <cstddef>

@@ -57,9 +57,10 @@ void FitColumn(HWND list, int column, int least) {
   SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width);
 }
 
-// Labels whole; values whole too, filling the rest of the list: a value
-// wider than that (the hex of a long message) scrolls sideways rather than
-// being cut.
+// Labels whole; values whole too, filling the rest of the list (less room
+// for a vertical scroll bar, so that one does not bring a horizontal one
+// with it): a value wider than that (the hex of a long message) scrolls
+// sideways rather than being cut.
 void SizeColumns(HWND list) {
   FitColumn(list, 0, 0);
   RECT client;

@@ -21,8 +21,8 @@ struct ViewCell {
 constexpr int kViewAbk = 60;
 constexpr int kViewTidalWindow = 62;
 constexpr int kViewMetHydro = 81;
-// The generic view (views/generic_view.h): its rows come from the record
-// alone, so its dialog needs no code; this one names it in tools' output.
+// The generic view (views/generic_view.h) reads the record alone; its code
+// only names it, in asm-decode's output.
 constexpr int kViewGeneric = 90;
 
 // How a message type picks its template when the id alone does not.
