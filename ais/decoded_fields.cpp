@@ -150,6 +150,7 @@ const DecodedField kDecodedFields[] = {
     ASM_FIELD(stationType, kU8, Ids({23})),
     ASM_FIELD(reportingInterval, kU8, Ids({23})),
     ASM_FIELD(quietTime, kU8, Ids({23})),
+    ASM_FIELD(text, kText, Ids({12, 14})),
     ASM_FIELD(callSign, kText, Ids({5, 24})),
     ASM_FIELD(name, kText, Ids({5, 19, 21, 24})),
     ASM_FIELD(nameExtension, kText, Ids({21})),

@@ -125,6 +125,9 @@ struct DecodedMessage {
   uint8_t stationType;
   uint8_t reportingInterval;
   uint8_t quietTime;
+  // Safety related text of types 12 and 14: as many characters as the
+  // message carries (at most 161), "@" kept, zero after them.
+  char text[kSafetyTextChars + 1];
   char callSign[8];
   char name[21];
   char nameExtension[15];
@@ -142,9 +145,4 @@ struct DecodedMessage {
   // there is one); for the views.
   uint16_t dataStart;
   uint16_t dataBits;
-  // Safety related text of types 12 and 14: as many characters as the
-  // message carries (at most 161), "@" kept, zero after them. Not in the
-  // field table yet, so that asm-decode prints what it always has; it
-  // prints a text field of any size once the table lists one.
-  char text[kSafetyTextChars + 1];
 };

@@ -12,8 +12,9 @@
 # window (or press Ctrl-C) to end. Without one the client runs on Xvfb and
 # the script runs a short demonstration through the GUI, photographing each
 # step: connect the Presentation Port, let traffic arrive, send a BBM, open
-# the simulator's echoed met/hydro report, its acknowledgement and a position
-# report, then watch the Sensor Port count GGA sentences. It exits 0 when
+# the simulator's echoed met/hydro report, its acknowledgement, a position
+# report and a message the generic view shows, then watch the Sensor Port
+# count GGA sentences. It exits 0 when
 # every step worked, 1 with the failed step otherwise.
 #
 # Its Wine prefix is the harness's: Wine's own Tahoma and MS Sans Serif from
@@ -135,9 +136,6 @@ ABK=$VIEW_ABK_TITLE
 SENSOR="Sensor Data Stream - Settings"
 POSITION_VIEWS=("$VIEW_POSITION_REPORT1_TITLE" "$VIEW_POSITION_REPORT2_TITLE" "$VIEW_POSITION_REPORT3_TITLE"
   "$VIEW_CLASS_B_SOTDMA_TITLE" "$VIEW_CLASS_B_ITDMA_TITLE")
-OTHER_VIEWS=("$VIEW_BASE_STATION_TITLE" "$VIEW_STATIC_VOYAGE_TITLE" "$VIEW_BINARY_ACKNOWLEDGE_TITLE"
-  "$VIEW_SAFETY_ACKNOWLEDGE_TITLE" "$VIEW_ATON_REPORT_TITLE" "$VIEW_STATIC_DATA_A_TITLE" "$VIEW_STATIC_DATA_B_TITLE" "$ABK"
-  "$VIEW_TIDAL_WINDOW_TITLE" "$MET")
 SHOTS=()
 step=0
 
@@ -169,16 +167,12 @@ stored_count() { stored_slots | wc -l; }
 
 e2e_plot_geometry
 
-# Clicks column I; prints the title of the view it opened, or nothing.
+# Clicks column I; prints the title of the view it opened (any view, the
+# generic view's too), or nothing.
 open_column() {
-  local args=(click-at "$(e2e_click_x "$1")" "$E2E_CLICK_Y" -- sleep 600) title k out=()
-  for title in "${POSITION_VIEWS[@]}" "${OTHER_VIEWS[@]}"; do args+=(-- exists "$title"); done
-  e2e_drive_lines out "${args[@]}"
-  k=2
-  for title in "${POSITION_VIEWS[@]}" "${OTHER_VIEWS[@]}"; do
-    [ "${out[k]}" = yes ] && { echo "$title"; return; }
-    k=$((k + 1))
-  done
+  local out=()
+  e2e_drive_lines out click-at "$(e2e_click_x "$1")" "$E2E_CLICK_Y" -- sleep 600 -- open-view
+  echo "${out[2]:-}"
 }
 close_view() { e2e_drive close "$1" -- wait-gone "$1" >/dev/null; }
 
@@ -261,6 +255,34 @@ for slot in $(stored_slots | awk -v vdm="$ID_LOG_VDM" '$2 == vdm { print $1 }' |
   close_view "$opened"
 done
 [ -n "$found" ] || e2e_die "none of the last traffic columns opened a position report"
+
+begin_step "open the inland ship data of the traffic (message 8, DAC 200 FI 10) in the generic view"
+GENERIC="Message 8 : Binary broadcast message"
+# The simulator's messages that open the generic view, as asm-decode finds
+# them in what it sent; the next one is among the newest columns once sent.
+generic_sent() {
+  sed -n 's/^asm-sim: > \(!AIVDM.*\)\\x0D\\x0A$/\1/p' "$SIM7_LOG" | "$native_dir/asm-decode" |
+    jq -s --argjson view "$VIEW_GENERIC" '[.[] | select(.template == $view)] | length'
+}
+generic_before=$(generic_sent)
+more_generic() { [ "$(generic_sent)" -gt "$generic_before" ]; }
+e2e_wait_for 60 more_generic || e2e_die "the simulator sent no message 8 of DAC 200 FI 10 in 60 s"
+sleep 1 # let the client store it
+found=
+for slot in $(stored_slots | awk -v vdm="$ID_LOG_VDM" '$2 == vdm { print $1 }' | tail -n 6 | tac); do
+  opened=$(open_column "$slot")
+  [ -n "$opened" ] || continue
+  if [ "$opened" = " $GENERIC" ]; then
+    found=$slot
+    e2e_drive list-view "$opened" "$GENERIC_FIELDS" >/dev/null
+    say "  column $slot: $(jq -r '[.rows[] | .texts | join(" ")] | .[4:6] | join(", ")' <<<"${E2E_OUT[0]}")"
+    shot generic "$opened" generic-view.png
+    close_view "$opened"
+    break
+  fi
+  close_view "$opened"
+done
+[ -n "$found" ] || e2e_die "no traffic column opened the generic view of a message 8"
 
 begin_step "Sensor Port > Alpha on COM9 with the formatter GGA"
 e2e_connect "$ID_SENSOR_ALPHA" COM9 4800 sensor

@@ -1,9 +1,10 @@
 // asm-decode: reads NMEA sentences from files or standard input and prints,
 // for every message the client would log, one JSON line with what the
 // timeline notes, what a click on its column decodes and which view it opens
-// with the texts of that view's cells; or, with --sentences, one line per
-// sentence with its fate. One intake and a 50-slot log, exactly as the
-// Presentation Port feeds them; single-threaded.
+// with the texts of that view's cells (of the generic view, its rows, label
+// to value); or, with --sentences, one line per sentence with its fate. One
+// intake and a 50-slot log, exactly as the Presentation Port feeds them;
+// single-threaded.
 #include <cerrno>
 #include <charconv>
 #include <cstddef>
@@ -29,6 +30,7 @@
 #include "nmea/fate_ring.h"
 #include "nmea/intake_counters.h"
 #include "nmea/sentence_intake.h"
+#include "views/generic_view.h"
 #include "views/view_model.h"
 
 namespace {
@@ -51,6 +53,7 @@ IntakeCounters counters;
 FateRing fates;
 DecodedMessage record;
 ViewCell cells[kMaxViewCells];
+GenericRow genericRows[kMaxGenericRows];
 
 // `length` bytes of `text` as valid UTF-8, which JSON text must be: each
 // byte that begins no sequence, and each valid start of a sequence cut
@@ -259,6 +262,27 @@ void WriteCells(int count) {
   json.EndObject();
 }
 
+// The generic view's rows by label, in order. A label a message repeats
+// ("Spare") is numbered from its second row on, "Spare (2)", so that every
+// key of the object is its own.
+void WriteGenericRows(int count) {
+  json.StartObject();
+  for (int i = 0; i < count; ++i) {
+    const GenericRow& row = genericRows[i];
+    int same = 1;
+    for (int j = 0; j < i; ++j) same += strcmp(genericRows[j].label, row.label) == 0;
+    if (same == 1) {
+      json.Text(row.label, strlen(row.label));
+    } else {
+      char key[96];
+      snprintf(key, sizeof key, "%s (%d)", row.label, same);
+      json.Text(key, strlen(key));
+    }
+    json.Text(row.value, strnlen(row.value, sizeof row.value));
+  }
+  json.EndObject();
+}
+
 // The main window's part: note the slot, then do what a click on its column
 // does, and print the result.
 void OnStoredSlot(void*, int32_t kind, int32_t slot) {
@@ -266,7 +290,10 @@ void OnStoredSlot(void*, int32_t kind, int32_t slot) {
   if (options.sentences) return;  // the sentence's own line says where it went
   const ViewChoice choice = ChooseSlotView(&messageLog, slot, &record);
   const LogSlot& noted = messageLog.slots[slot];
-  const int count = choice.templateId != 0 ? FillViewCells(choice.viewCode, record, cells) : 0;
+  const bool generic = choice.templateId != 0 && choice.viewCode == kViewGeneric;
+  const int count = generic                  ? FillGenericRows(record, genericRows)
+                    : choice.templateId != 0 ? FillViewCells(choice.viewCode, record, cells)
+                                             : 0;
 
   if (output.GetSize() >= kWriteAt) WriteOutput();
   json.Reset(output);
@@ -286,7 +313,7 @@ void OnStoredSlot(void*, int32_t kind, int32_t slot) {
   json.Name("fields");
   WriteFields(kind == kSlotAbk ? abkFields : messageFields[record.messageId & 63]);
   json.Name("cells");
-  WriteCells(count);
+  generic ? WriteGenericRows(count) : WriteCells(count);
   json.EndObject();
   output.Put('\n');
 }

@@ -1,16 +1,20 @@
-// The message view dialogs: one procedure for every view template; it fills
-// the template's cells once from decodedMessage when the dialog opens.
+// The message view dialogs: one procedure for every view template with
+// cells; it fills them once from decodedMessage when the dialog opens. The
+// generic view has a procedure of its own (views/generic_view_win32.cpp).
 // Main thread only (inside the dialog's modal loop).
 #include "views/message_dialog_win32.h"
 
+#include "views/generic_view_win32.h"
+#include "views/view_ids.h"
 #include "views/view_model.h"
 
 DecodedMessage decodedMessage;
 
 INT_PTR OpenMessageView(HWND owner, int templateId, int viewCode) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  return DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, MessageDialogProc,
-                         static_cast<LPARAM>(viewCode));
+  // The generic view lists the record's fields; every other view fills its template's cells.
+  const DLGPROC procedure = templateId == view_template::kGeneric ? GenericViewProc : MessageDialogProc;
+  return DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, procedure, static_cast<LPARAM>(viewCode));
 }
 
 static void FillCells(HWND dialog, int viewCode) {

@@ -35,6 +35,8 @@ constexpr int kAbk = 1432;
 constexpr int kTidalWindow = 1447;
 // Message 8 : BBM Meteorological and Hydrological
 constexpr int kMetHydro = 1448;
+// Any message, field by field, titled after it
+constexpr int kGeneric = 41400;
 }  // namespace view_template
 
 // The cells of template 1452, after their labels.
@@ -341,3 +343,8 @@ constexpr int kSalinity = 1566;
 constexpr int kIce = 1567;
 constexpr int kLastSpare = 1067;
 }  // namespace met_hydro_cells
+
+// The cells of template 41400, after their labels.
+namespace generic_cells {
+constexpr int kFields = 41401;
+}  // namespace generic_cells

@@ -6,11 +6,14 @@
 #include <cstring>
 
 #include "ais/decode.h"
+#include "views/view_ids.h"
 
 namespace {
 
 constexpr ViewChoice kNoView = {0, 0};
+constexpr ViewChoice kGenericChoice = {view_template::kGeneric, kViewGeneric};
 
+// The message's own template, or 0 when it has none.
 int PickTemplate(const MessageView& view, const DecodedMessage& record) {
   switch (view.pick) {
     case ViewPick::kGeneric:
@@ -50,13 +53,15 @@ ViewChoice ChooseSlotView(MessageLog* log, int32_t slot, DecodedMessage* record)
   }
   if (snapshot.kind != kSlotVdm && snapshot.kind != kSlotVdo) return kNoView;
 
-  const MessageView* view = MessageViewOf(noted.messageId);
-  if (view == nullptr || view->pick == ViewPick::kGeneric) return kNoView;
   // Messages from other stations (VDM) and own messages (VDO) decode alike,
   // binary ones included: both carry the message in their fragment store.
+  // Every message is decoded, also one only the generic view shows.
   DecodeMessage(snapshot.fragments, record);
-  if (record->messageId != noted.messageId) return kNoView;
-  const int templateId = PickTemplate(*view, *record);
-  if (templateId == 0) return kNoView;
+  const MessageView* view = MessageViewOf(noted.messageId);
+  // A reserved message id has no decoder; the message's first six bits are its id.
+  const int decodedId = view != nullptr ? record->messageId : record->payload[0] >> 2;
+  if (decodedId != noted.messageId) return kNoView;
+  const int templateId = view != nullptr ? PickTemplate(*view, *record) : 0;
+  if (templateId == 0) return kGenericChoice;
   return {templateId, view->viewCode};
 }

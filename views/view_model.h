@@ -21,14 +21,17 @@ struct ViewCell {
 constexpr int kViewAbk = 60;
 constexpr int kViewTidalWindow = 62;
 constexpr int kViewMetHydro = 81;
+// The generic view (views/generic_view.h) reads the record alone; its code
+// only names it, in asm-decode's output.
+constexpr int kViewGeneric = 90;
 
 // How a message type picks its template when the id alone does not.
 enum class ViewPick : uint8_t {
-  kGeneric,      // none of its own: only the generic view shows it, a click opens nothing
+  kGeneric,      // none of its own: the generic view shows it
   kFixed,        // templateId
   kCommState,    // templateId when commStateFlag is 0 (SOTDMA), else otherTemplateId
   kPartNumber,   // otherTemplateId when partNumber is 1 (part B), else templateId
-  kApplication,  // templateId only when dacFi is the application the view shows
+  kApplication,  // templateId when dacFi is the application the view shows, else the generic view
 };
 
 struct CellList {
@@ -63,5 +66,8 @@ struct ViewChoice {
 
 // The click on a column: takes a consistent copy of the slot, clears and
 // fills `record` (decode, or the ABK fields) and chooses the view by the
-// slot's noted messageId and kind. Main thread.
+// slot's noted messageId and kind. A message without a template of its own
+// (its type has none, its application has none, or its id is reserved)
+// opens the generic view; an empty slot, or one a reader has rewritten
+// since it was noted, opens nothing. Main thread.
 ViewChoice ChooseSlotView(MessageLog* log, int32_t slot, DecodedMessage* record);

@@ -13,6 +13,9 @@
 
 #include "tests/e2e/asm_driver_channel.h"
 #include "tests/e2e/asm_driver_text.h"
+// clang-format off
+#include <commctrl.h>  // needs windows.h first
+// clang-format on
 
 namespace {
 
@@ -151,6 +154,54 @@ std::string DropDownJson(HWND dialog, UINT id) {
   return "{\"items\":" + std::to_string(items) + ",\"shown\":" + std::to_string(shown) + "}";
 }
 
+// A list view's columns (heading, width) and rows (the text of each column
+// and its width in the list's own font), in pixels.
+std::string ListViewJson(HWND dialog, UINT id) {
+  HWND list = GetDlgItem(dialog, static_cast<int>(id));
+  wchar_t name[32] = {};
+  if (!list || !GetClassNameW(list, name, 32) || lstrcmpiW(name, WC_LISTVIEWW) != 0) return "null";
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  auto text = [list](int row, int column) {
+    static wchar_t buffer[1024];
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 1024;
+    buffer[0] = 0;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return buffer;
+  };
+  auto width = [list](const wchar_t* text) {
+    return std::to_string(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text)));
+  };
+  std::string out = "{\"columns\":[";
+  for (int c = 0; c < columns; ++c) {
+    wchar_t heading[256] = {};
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = heading;
+    column.cchTextMax = 256;
+    SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
+    out += std::string(c ? "," : "") + "{\"text\":" + Json(Utf8(heading)) + ",\"width\":" + std::to_string(column.cx) +
+           ",\"extent\":" + width(heading) + "}";
+  }
+  RECT client;
+  GetClientRect(list, &client);
+  out += "],\"client\":[" + std::to_string(client.right) + "," + std::to_string(client.bottom) + "],\"rows\":[";
+  const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int r = 0; r < rows; ++r) {
+    std::string texts, extents;
+    for (int c = 0; c < columns; ++c) {
+      const wchar_t* shown = text(r, c);
+      texts += std::string(c ? "," : "") + Json(Utf8(shown));
+      extents += std::string(c ? "," : "") + width(shown);
+    }
+    out += std::string(r ? "," : "") + "{\"texts\":[" + texts + "],\"extents\":[" + extents + "]}";
+  }
+  return out + "]}";
+}
+
 void Answer(DriverChannel* channel) {
   std::string reply;
   if (channel->query == kQueryMenu) {
@@ -170,6 +221,8 @@ void Answer(DriverChannel* channel) {
     reply = LayoutJson(channel->target);
   } else if (channel->query == kQueryDropDown) {
     reply = DropDownJson(channel->target, channel->item);
+  } else if (channel->query == kQueryListView) {
+    reply = ListViewJson(channel->target, channel->item);
   } else {
     reply = "null";
   }

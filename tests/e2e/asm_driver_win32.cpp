@@ -37,6 +37,10 @@
 //                                screen pixels; extent is its text measured with its own font
 //   drop-down WINDOW ID          drops a combo box's list and closes it again: {"items":N,"shown":M},
 //                                M the entries the dropped list has room for
+//   list-view WINDOW ID          a list view's columns and rows, measured inside the client:
+//                                {"columns":[{"text","width","extent"}],"client":[W,H],
+//                                "rows":[{"texts":[...],"extents":[...]}]}; extents are texts'
+//                                widths in the list's font, widths and extents in pixels
 //   hover X Y                    moves the mouse over the main window's client point; "ok"
 //   click-at X Y                 clicks the main window's client point (posted); "ok"
 //   close WINDOW                 posts WM_CLOSE; "ok"
@@ -47,6 +51,8 @@
 //   click-view X Y               clicks the timeline's client point and waits for a view
 //                                (a dialog owned by the main window); "MS TITLE", MS the
 //                                time from posting the click to the view existing
+//   open-view                    the title of the view open now (a dialog owned by the main
+//                                window), or an empty line when there is none
 //   process-info                 the client's "handles N threads N"
 //
 // Actions that may open a modal window in the client (menu commands, button
@@ -458,6 +464,14 @@ std::string DoDropDown(const Args& a) {
   return reply;
 }
 
+std::string DoListView(const Args& a) {
+  HWND dialog = WaitFor(a[1]);
+  Control(dialog, a[2]);
+  std::string reply = AskClient(dialog, kQueryListView, static_cast<UINT>(atoi(a[2].c_str())));
+  if (reply == "null") Fail("control " + a[2] + " is not a list view");
+  return reply;
+}
+
 std::string DoHover(const Args& a) {
   SendOrFail(WaitFor("main"), WM_MOUSEMOVE, 0, Point(a[1], a[2]));
   return "ok";
@@ -538,6 +552,11 @@ std::string DoClickView(const Args& a) {
   }
 }
 
+std::string DoOpenView(const Args&) {
+  HWND view = FindOwnedDialog(WaitFor("main"));
+  return view ? OneLine(TopLevelTitle(view)) : "";
+}
+
 std::string DoProcessInfo(const Args&) {
   DWORD process = 0;
   GetWindowThreadProcessId(WaitFor("main"), &process);
@@ -580,6 +599,7 @@ constexpr Verb kVerbs[] = {
     {"dump", 1, 1, "dump WINDOW", DoDump},
     {"layout", 1, 1, "layout WINDOW", DoLayout},
     {"drop-down", 2, 2, "drop-down WINDOW ID", DoDropDown},
+    {"list-view", 2, 2, "list-view WINDOW ID", DoListView},
     {"hover", 2, 2, "hover X Y", DoHover},
     {"click-at", 2, 2, "click-at X Y", DoClickAt},
     {"geometry", 1, 1, "geometry WINDOW", DoGeometry},
@@ -589,6 +609,7 @@ constexpr Verb kVerbs[] = {
     {"stopwatch", 0, 0, "stopwatch", DoStopwatch},
     {"wait-title", 2, 2, "wait-title WINDOW TEXT", DoWaitTitle},
     {"click-view", 2, 2, "click-view X Y", DoClickView},
+    {"open-view", 0, 0, "open-view", DoOpenView},
     {"process-info", 0, 0, "process-info", DoProcessInfo},
     {"timeout", 1, 1, "timeout MS", DoTimeout},
 };

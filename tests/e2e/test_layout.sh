@@ -6,7 +6,9 @@
 # with the font the control really uses. Every label and cell text must fit
 # the room its control draws it in, no two controls may draw text over each
 # other, every control must use the font its template names, and the whole
-# view must lie on the screen. Each view is photographed at both resolutions.
+# view must lie on the screen. The generic view is opened on the longest
+# message (a message 8 of 1008 bits): every text of its list must be whole
+# in its column. Each view is photographed at both resolutions.
 source "$(dirname "$0")/lib.sh"
 e2e_begin "$@"
 
@@ -15,6 +17,8 @@ rm -rf "$WORK"
 mkdir -p "$WORK"
 declare -A TITLE
 while IFS=$'\t' read -r id title; do TITLE[$id]=$title; done < <(e2e_view_titles)
+# The generic view takes its message's title.
+TITLE[$VIEW_GENERIC]=" Message 8 : Binary broadcast message"
 
 # One message per template, in this order (template, then its sentences).
 PYTHONPATH=$E2E_SOURCE/tests python3 - >"$WORK/messages.tsv" <<'EOF' || e2e_die "cannot pack the messages"
@@ -47,6 +51,7 @@ views = [
     (1432, [frame("$AIABK,999999999,B,26,3,4")]),
     (1447, widest(6, 376, values=((72, 10, 1), (82, 6, 32)))),  # DAC 1, FI 32
     (1448, widest(8, 360, values=((40, 10, 1), (50, 6, 31)))),  # DAC 1, FI 31
+    (41400, widest(8, 1008, values=((40, 10, 200), (50, 6, 10)))),  # DAC 200, FI 10: the generic view
 ]
 for template, lines in views:
     print("%d\t%s" % (template, " ".join(lines)))
@@ -71,6 +76,10 @@ measure_views() {
     slot=$((slot + 1))
     e2e_drive click-at "$x" "$E2E_CLICK_Y" -- wait-window "${TITLE[$template]}" -- layout "${TITLE[$template]}" >/dev/null
     printf '%s\t%s\n' "$template" "${E2E_OUT[2]}"
+    if [ "$template" = "$VIEW_GENERIC" ]; then
+      e2e_drive list-view "${TITLE[$template]}" "$GENERIC_FIELDS" >/dev/null
+      printf '%s\n' "${E2E_OUT[0]}" >"$WORK/list-$dpi.json"
+    fi
     e2e_screenshot_window "$dpi-$template" "${TITLE[$template]}" >/dev/null
     e2e_drive close "${TITLE[$template]}" -- wait-gone "${TITLE[$template]}" >/dev/null
   done <"$WORK/messages.tsv" >"$WORK/layout-$dpi.tsv"
@@ -142,6 +151,32 @@ print("measured %d views" % sum(1 for path in sys.argv[2:] for line in open(path
 sys.exit(1 if failures else 0)
 EOF
 }
+
+# The generic view's list: every text whole in its column (a list view
+# draws a text inset from its column's edges, and cuts one wider than that
+# with an ellipsis), the long hex value too.
+check_list() {
+  python3 - "$WORK"/list-*.json <<'EOF'
+import json, sys
+INSET = 6
+failures = 0
+for path in sys.argv[1:]:
+    shown = json.load(open(path))
+    widths = [column["width"] for column in shown["columns"]]
+    for row in shown["rows"] + [{"texts": [c["text"] for c in shown["columns"]],
+                                 "extents": [c["extent"] for c in shown["columns"]]}]:
+        for text, extent, width in zip(row["texts"], row["extents"], widths):
+            if extent + 2 * INSET > width:
+                failures += 1
+                print("FAIL: %s: %r is %d px wide, its column %d px" % (path, text, extent, width))
+    if not any(text.endswith("(952 bits)") for row in shown["rows"] for text in row["texts"]):
+        failures += 1
+        print("FAIL: %s: no row holds the 952 bits of application data" % path)
+print("measured %d lists" % len(sys.argv[1:]))
+sys.exit(1 if failures else 0)
+EOF
+}
 e2e_check "every label and cell fits its control at 96 and 144 DPI" check_layout
+e2e_check "every text of the generic view's list fits its column at 96 and 144 DPI" check_list
 
 e2e_finish

@@ -235,8 +235,6 @@ known = [
      "a report cut short, its last character partly fill bits that are not zero: asm-decode reads its fixed "
      "layout over the whole characters, fill bits included; gpsdecode only the bits before them; checked: "
      "shifted by the fill bits"),
-    ((12, 14), "text", lambda g, f, fill: "text" not in f, None,
-     "asm-decode does not print the safety text yet: its lines have room for texts of at most 32 characters"),
 ]
 
 def explained(message_type, key, g, f, fill):

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "ais/bit_reader.h"
 #include "ais/dearmour.h"
 #include "view_test_support.h"
+#include "views/view_ids.h"
 
 namespace {
 
@@ -44,6 +46,7 @@ struct Log {
 };
 
 constexpr uint32_t kMmsi = 366999707;
+constexpr int kGeneric = view_template::kGeneric;
 
 TEST(ChooseSlotView, ByMessageIdKindAndSelector) {
   struct Case {
@@ -55,7 +58,9 @@ TEST(ChooseSlotView, ByMessageIdKindAndSelector) {
     int templateId;
     int viewCode;
   } cases[] = {
-      {"type 9 has no view", kSlotVdm, {{0, 6, 9}, {8, 30, kMmsi}}, 168, {}, 0, 0},
+      {"type 9 has no template: the generic view", kSlotVdm, {{0, 6, 9}, {8, 30, kMmsi}}, 168, {}, kGeneric, 90},
+      {"type 27, the last of the table", kSlotVdo, {{0, 6, 27}, {8, 30, kMmsi}}, 96, {}, kGeneric, 90},
+      {"reserved type 30: the generic view too", kSlotVdm, {{0, 6, 30}, {8, 30, kMmsi}}, 168, {}, kGeneric, 90},
       {"type 1", kSlotVdm, {{0, 6, 1}, {8, 30, kMmsi}}, 168, {}, 1452, 1},
       {"type 3", kSlotVdo, {{0, 6, 3}, {8, 30, kMmsi}}, 168, {}, 1456, 3},
       {"type 5", kSlotVdm, {{0, 6, 5}, {8, 30, kMmsi}}, 424, {}, 121, 5},
@@ -66,12 +71,12 @@ TEST(ChooseSlotView, ByMessageIdKindAndSelector) {
       {"type 18 SOTDMA", kSlotVdm, {{0, 6, 18}, {8, 30, kMmsi}, {148, 1, 0}}, 168, {}, 1471, 18},
       {"type 18 ITDMA", kSlotVdm, {{0, 6, 18}, {8, 30, kMmsi}, {148, 1, 1}}, 168, {}, 142, 18},
       {"VDO type 8 met/hydro", kSlotVdo, {{0, 6, 8}, {40, 10, 1}, {50, 6, 31}}, 360, {}, 1448, 81},
-      {"VDO type 8 FI 17", kSlotVdo, {{0, 6, 8}, {40, 10, 1}, {50, 6, 17}}, 360, {}, 0, 0},
+      {"VDO type 8 FI 17", kSlotVdo, {{0, 6, 8}, {40, 10, 1}, {50, 6, 17}}, 360, {}, kGeneric, 90},
       {"VDM type 8 met/hydro", kSlotVdm, {{0, 6, 8}, {40, 10, 1}, {50, 6, 31}}, 360, {}, 1448, 81},
-      {"VDM type 8 DAC 235 FI 10", kSlotVdm, {{0, 6, 8}, {40, 10, 235}, {50, 6, 10}}, 360, {}, 0, 0},
+      {"VDM type 8 DAC 235 FI 10", kSlotVdm, {{0, 6, 8}, {40, 10, 235}, {50, 6, 10}}, 360, {}, kGeneric, 90},
       {"VDM type 6 tidal window", kSlotVdm, {{0, 6, 6}, {72, 10, 1}, {82, 6, 32}}, 361, {}, 1447, 62},
       {"VDO type 6 tidal window", kSlotVdo, {{0, 6, 6}, {72, 10, 1}, {82, 6, 32}}, 361, {}, 1447, 62},
-      {"VDM type 6 DAC 1 FI 12", kSlotVdm, {{0, 6, 6}, {72, 10, 1}, {82, 6, 12}}, 361, {}, 0, 0},
+      {"VDM type 6 DAC 1 FI 12", kSlotVdm, {{0, 6, 6}, {72, 10, 1}, {82, 6, 12}}, 361, {}, kGeneric, 90},
       {"ABK of a type 6", kSlotEmpty, {}, 0, {"AIABK", "366999707", "B", "6", "3", "2"}, 1432, 60},
       {"ABK of a type 8, no channel", kSlotEmpty, {}, 0, {"AIABK", "", "", "8", "0", "3"}, 1432, 60},
       {"ABK of a type 25", kSlotEmpty, {}, 0, {"AIABK", "366999707", "A", "25", "0", "0"}, 1432, 60},
@@ -84,10 +89,15 @@ TEST(ChooseSlotView, ByMessageIdKindAndSelector) {
     const ViewChoice choice = ChooseSlotView(log.log.get(), slot, &record);
     EXPECT_EQ(choice.templateId, c.templateId) << c.why;
     EXPECT_EQ(choice.viewCode, c.viewCode) << c.why;
-    // The record holds the message the view shows.
+    // The record holds the message the view shows, decoded (a reserved
+    // type has no decoder, only its bytes).
     const int shownId = c.kind == kSlotEmpty ? atoi(c.abk[3].c_str()) : c.bits.bytes[0] >> 2;
     if (c.templateId != 0) {
-      EXPECT_EQ(record.messageId, shownId) << c.why;
+      EXPECT_EQ(record.messageId, shownId <= 27 ? shownId : 0) << c.why;
+      EXPECT_EQ(record.payload[0] >> 2, c.kind == kSlotEmpty ? 0 : shownId) << c.why;
+      if (c.kind != kSlotEmpty) {
+        EXPECT_EQ(record.userId, shownId <= 27 ? ReadBitField(c.bits.bytes, 8, 30) : 0) << c.why;
+      }
     }
   }
 }

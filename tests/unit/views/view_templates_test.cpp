@@ -125,6 +125,7 @@ std::vector<Opening> Openings() {
       {1432, kViewAbk, {plain}},
       {1447, kViewTidalWindow, {plain}},
       {1448, kViewMetHydro, {plain}},
+      {41400, kViewGeneric, {plain}},  // a list view written by its own procedure: no cells
   };
 }
 
