@@ -97,9 +97,9 @@ void SetPartTip(HWND bar, int index, wchar_t* text) {
 // its font while it aligns itself to the bottom; from then on it stays where
 // it is put.
 int AddRow(HWND window, int row, int top, int width) {
-  const HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR + row)), instance,
-                                   nullptr);
+  const HWND bar =
+      CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR + row)), instance, nullptr);
   rows[row] = bar;
   if (bar == nullptr) return 0;
   if (const HFONT font = StatusFont()) SendMessageW(bar, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -132,9 +132,9 @@ void ShowParts(uint32_t links) {
 void AddLinkStatusBar(HWND window) {
   RECT client;
   GetClientRect(window, &client);
-  partTips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance,
-                             nullptr);
+  partTips =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
   int height = 0;
   for (int row = 0; row < kStatusBarRows; ++row) height += AddRow(window, row, client.bottom + height, client.right);
   SetMainClientHeight(window, client.bottom + height);

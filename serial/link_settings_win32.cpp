@@ -103,8 +103,7 @@ void AcceptLinkSettings(HWND dialog, int link) {
     memcpy(record->baudText, baudText, sizeof baudText);
     record->portIndex = PortEntry(dialog, portName);
     if (record->connected && changed) CloseLink(link);
-    if (!record->connected)
-      ToggleLink(link, mainWindow, traits.menuItem, record->portName, record->baudText, &failure);
+    if (!record->connected) ToggleLink(link, mainWindow, traits.menuItem, record->portName, record->baudText, &failure);
     // The rate as the port took it ("+4800" and "4800 baud" open at 4800).
     if (record->connected) {
       snprintf(record->baudText, sizeof record->baudText, "%ld", static_cast<long>(BaudRateFromText(baudText)));

@@ -228,8 +228,8 @@ std::string StatusBarJson(HWND window) {
       GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
       if (!parts.empty()) parts += ",";
       parts += "{\"bar\":" + std::to_string(b) + ",\"part\":" + std::to_string(k) + ",\"text\":" + Json(Utf8(text)) +
-               ",\"tip\":" + Json(tip) + ",\"box\":" + RectJson(area) + ",\"extent\":[" +
-               std::to_string(extent.cx) + "," + std::to_string(extent.cy) + "]}";
+               ",\"tip\":" + Json(tip) + ",\"box\":" + RectJson(area) + ",\"extent\":[" + std::to_string(extent.cx) +
+               "," + std::to_string(extent.cy) + "]}";
     }
     SelectObject(dc, previous);
     ReleaseDC(bar, dc);
