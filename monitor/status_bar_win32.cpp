@@ -8,6 +8,8 @@
 #include <commctrl.h>  // needs windows.h first
 // clang-format on
 
+#include <iterator>
+
 #include "app/shell_win32.h"
 #include "monitor/link_monitor_win32.h"
 #include "res/resource.h"
@@ -32,6 +34,13 @@ constexpr StatusBarPart kStatusBarParts[] = {
 };
 constexpr int kStatusBarRows = 3;
 constexpr int kMaxPartsInRow = 4;
+
+constexpr bool EveryPartInARow() {
+  for (const StatusBarPart& part : kStatusBarParts)
+    if (part.row < 0 || part.row >= kStatusBarRows) return false;
+  return true;
+}
+static_assert(EveryPartInARow(), "a part's row is one of the bar's rows");
 
 HWND rows[kStatusBarRows];
 HFONT statusFont;  // for the whole run
@@ -115,7 +124,7 @@ int AddRow(HWND window, int row, int top, int width) {
 }
 
 void ShowParts(uint32_t links) {
-  for (int i = 0; i < static_cast<int>(sizeof kStatusBarParts / sizeof kStatusBarParts[0]); ++i) {
+  for (int i = 0; i < static_cast<int>(std::size(kStatusBarParts)); ++i) {
     const StatusBarPart& part = kStatusBarParts[i];
     if ((links & (1u << (part.link - 1))) == 0 || rows[part.row] == nullptr) continue;
     // The texts are UTF-8 ("·" between the items).
@@ -147,11 +156,11 @@ void ShowChangedLinkStatus(HWND, const LinkMonitorTick& tick) {
 
 bool OnLinkStatusBarNotify(HWND window, LPARAM lParam) {
   const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-  int row = static_cast<int>(header->idFrom) - IDC_STATUS_BAR;
+  const int row = static_cast<int>(header->idFrom) - IDC_STATUS_BAR;
   if (row < 0 || row >= kStatusBarRows || header->hwndFrom != rows[row]) return false;
   if (header->code != NM_CLICK) return true;
   const auto index = static_cast<int>(reinterpret_cast<const NMMOUSE*>(lParam)->dwItemSpec);
-  for (int i = 0; i < static_cast<int>(sizeof kStatusBarParts / sizeof kStatusBarParts[0]); ++i) {
+  for (int i = 0; i < static_cast<int>(std::size(kStatusBarParts)); ++i) {
     if (kStatusBarParts[i].row == row && IndexInRow(i) == index)
       PostMessageW(window, WM_COMMAND, ID_MONITOR, kStatusBarParts[i].link);
   }

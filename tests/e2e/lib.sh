@@ -458,8 +458,9 @@ e2e_status_top() {
   E2E_STATUS_T=$(jq '[.bars[][1]] | min // .client[1]' <<<"${E2E_OUT[0]}")
 }
 
-# The timeline's layout, from the client area above the status bar: the plot is inset by 5,
-# rows are a 33rd of its height (whole pixels), columns a 50th of its width.
+# The timeline's layout, from the client area above the status bar: the
+# plot is inset by 5, rows are a 33rd of its height (whole pixels), columns
+# a 50th of its width.
 e2e_plot_geometry() {
   e2e_geometry
   e2e_status_top
