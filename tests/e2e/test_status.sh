@@ -48,6 +48,7 @@ check_whole() {
   cut=$(jq -r '.parts[] | select(.extent[0] + 6 > .box[2] - .box[0])
                | "\(.text) (\(.extent[0]) px in \(.box[2] - .box[0]))"' <<<"$STATUS")
   e2e_eq "$1: no part cut" "" "$cut"
+  e2e_log "$1: $(jq -r '[.parts[] | "\(.extent[0]) of \(.box[2] - .box[0]) px"] | join(", ")' <<<"$STATUS")"
   e2e_eq "$1: tooltips" "$(jq -c '[.parts[].text]' <<<"$STATUS")" "$(jq -c '[.parts[].tip]' <<<"$STATUS")"
   e2e_eq "$1: parts below one another" "[0,1,2]" "$(jq -c '[.parts[].bar]' <<<"$STATUS")"
 }
@@ -89,6 +90,14 @@ for dpi in 144 96; do
     "$(jq -c '.bars[-1][3]' <<<"$STATUS")"
   e2e_screenshot_window "$dpi-connected" main >/dev/null
   if [ "$dpi" = 144 ]; then
+    # Counts in the thousands, as after a while at a bench, fit as well.
+    for port in COM7 COM8; do
+      yes '!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0*4A' | head -n 1200 | sed 's/$/\r/' >"$(e2e_peer "$port")"
+    done
+    expect_parts $'Presentation Port: COM7 38400 · 1 204 in · 1 202 stored · 1 rejected\nNMEA2000 Port: COM8 38400 · 1 202 in · 1 201 stored · 1 rejected\nSensor Port: COM9 4800 · 3 lines' \
+      "144 DPI: counts in the thousands"
+    check_whole "144 DPI, counts in the thousands"
+    e2e_screenshot_window "$dpi-thousands" main >/dev/null
     e2e_drive close main >/dev/null
     e2e_wait_client_exit 20 && e2e_eq "client exit code at 144 DPI" 0 "$E2E_CLIENT_EXIT"
   fi
