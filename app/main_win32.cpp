@@ -1,5 +1,6 @@
 // Program entry: registers the window class, creates the fixed-size main
-// window and runs the message loop on the main thread.
+// window, keeps its client area at the height its contents take, and runs
+// the message loop on the main thread.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>  // needs windows.h first
@@ -32,7 +33,29 @@ bool RegisterMainWindowClass() {
   return RegisterClassExA(&windowClass) != 0;
 }
 
+// The client height the window keeps (0 until the window has laid out what
+// it shows): the menu bar takes another line when its items no longer fit
+// beside each other, and the window then grows by that line rather than
+// the client area shrinking under the timeline's fixed geometry.
+int mainClientHeight;
+
 }  // namespace
+
+void SetMainClientHeight(HWND window, int height) {
+  mainClientHeight = height;
+  KeepMainClientHeight(window);
+}
+
+void KeepMainClientHeight(HWND window) {
+  RECT outer;
+  RECT client;
+  if (mainClientHeight <= 0 || IsIconic(window) || !GetWindowRect(window, &outer) || !GetClientRect(window, &client))
+    return;
+  const int grow = mainClientHeight - client.bottom;
+  if (grow == 0) return;
+  SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + grow,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 int WINAPI WinMain(HINSTANCE moduleInstance, HINSTANCE, LPSTR, int showCommand) {
   InitCommonControls();

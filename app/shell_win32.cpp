@@ -4,9 +4,11 @@
 // notifications arrive here by synchronous sends from the reader threads.
 #include "app/shell_win32.h"
 
+#include "app/link_menu_win32.h"
 #include "app/version_text.h"
 #include "log/timeline_win32.h"
 #include "monitor/link_monitor_win32.h"
+#include "monitor/status_bar_win32.h"
 #include "nmea/link_intakes.h"
 #include "res/resource.h"
 #include "serial/serial_link_win32.h"
@@ -100,6 +102,8 @@ LRESULT OnCreate(HWND window, WPARAM, LPARAM) {
   InitLog(&messageLog);
   LayoutTimeline(window);
   StartLinkActivity(window);
+  StartLinkMenuNames(window);
+  AddLinkStatusBar(window);
   return 0;
 }
 
@@ -140,6 +144,16 @@ LRESULT OnLinkMonitorWake(HWND window, WPARAM, LPARAM) {
   return 0;
 }
 
+LRESULT OnSize(HWND window, WPARAM, LPARAM) {
+  KeepMainClientHeight(window);
+  return 0;
+}
+
+LRESULT OnNotify(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (!OnLinkStatusBarNotify(window, lParam)) return DefWindowProcA(window, WM_NOTIFY, wParam, lParam);
+  return 0;
+}
+
 LRESULT OnMouseMove(HWND window, WPARAM, LPARAM lParam) {
   ShowHoverTitle(window, lParam);
   return 0;
@@ -165,6 +179,7 @@ constexpr MessageRoute kMessageRoutes[] = {
     {WM_COMMAND, OnCommand},  {WM_MOUSEMOVE, OnMouseMove}, {WM_LBUTTONDOWN, OnLeftButtonDown},
     {WM_SHOWWINDOW, Consume}, {WM_LBUTTONUP, Consume},     {WM_RBUTTONDOWN, Consume},
     {WM_RBUTTONUP, Consume},  {WM_TIMER, OnTimer},         {kLinkMonitorWake, OnLinkMonitorWake},
+    {WM_SIZE, OnSize},        {WM_NOTIFY, OnNotify},
 };
 
 }  // namespace

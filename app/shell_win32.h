@@ -21,5 +21,11 @@ UINT LogCommandOf(int32_t kind);
 // Invalidates the timeline's plot rectangle without erasing.
 void RepaintTimeline(HWND window);
 
+// The window is created 800 by 400 and then grows by what lies below the
+// timeline: from then on its client area keeps `height`.
+void SetMainClientHeight(HWND window, int height);
+// WM_SIZE: the menu bar took or gave back a line; the window's height follows.
+void KeepMainClientHeight(HWND window);
+
 // The main window's procedure, registered with the window class.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

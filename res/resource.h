@@ -23,6 +23,9 @@
    a status bar part with the link it shows (1 to 3). */
 #define ID_MONITOR 41100
 
+/* The main window's status bar: its rows from the top, 41000 + row. */
+#define IDC_STATUS_BAR 41000
+
 /* Settings dialogs. */
 #define IDD_PRESENTATION_SETTINGS 1481
 #define IDD_NMEA_SETTINGS 1482

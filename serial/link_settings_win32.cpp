@@ -6,9 +6,11 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/shell_win32.h"
 #include "res/resource.h"
+#include "serial/baud_text.h"
 #include "serial/sensor_stream.h"
 #include "serial/serial_link_win32.h"
 
@@ -26,15 +28,10 @@ int DialogLink(HWND dialog) {
   return static_cast<int>(GetWindowLongPtrA(dialog, DWLP_USER)) - 1;
 }
 
-// Copies the text of list entry `index` into `out`, cut to `room`. Entries
-// come from the registry and may be longer than the record holds.
-void ReadPortEntry(HWND dialog, int index, char* out, size_t room) {
-  char entry[kPortDeviceBytes + 1];
-  const LRESULT length = SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_GETLBTEXTLEN, index, 0);
-  if (length == CB_ERR || length >= static_cast<LRESULT>(sizeof entry)) return;
-  if (SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(entry)) == CB_ERR)
-    return;
-  snprintf(out, room, "%s", entry);
+// The list position of `portName`; CB_ERR when the list lacks it.
+int32_t PortEntry(HWND dialog, const char* portName) {
+  return static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                  reinterpret_cast<LPARAM>(portName)));
 }
 
 void ShowUnconnectedLook(HWND dialog) {
@@ -54,7 +51,13 @@ void InitLinkSettings(HWND dialog, int link) {
     SetDlgItemTextA(dialog, IDC_CONNECTION_NAME, record.connectionName);
     SetDlgItemTextA(dialog, IDC_BAUD_RATE, record.baudText);
     FillPortList(dialog);
-    SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_SETCURSEL, record.portIndex, 0);
+    // The port the link runs on, found by its name: the list is read anew
+    // and may have changed, and a typed name need not be in it.
+    const int32_t entry = PortEntry(dialog, record.portName);
+    if (entry != CB_ERR)
+      SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_SETCURSEL, entry, 0);
+    else
+      SetDlgItemTextA(dialog, IDC_PORT_LIST, record.portName);
   } else {
     ShowUnconnectedLook(dialog);
   }
@@ -66,24 +69,61 @@ void InitLinkSettings(HWND dialog, int link) {
   SetFocus(dialog);
 }
 
+// The port the box names: the picked entry, or a name typed into it, as
+// typed (a port that appeared after the list was filled, or one the
+// registry does not list). Empty when none is named. False, with the
+// reason, when the name does not fit the record.
+bool ReadPortName(HWND dialog, char (&out)[sizeof SerialLink::portName], LinkOpenFailure* failure) {
+  char text[kPortDeviceBytes + 1] = "";
+  GetDlgItemTextA(dialog, IDC_PORT_LIST, text, sizeof text);
+  if (strcmp(text, kNoPortChosen) == 0) text[0] = '\0';
+  if (strlen(text) >= sizeof out) {
+    snprintf(failure->reason, sizeof failure->reason, "the port name \"%s\" is longer than %u characters", text,
+             static_cast<unsigned>(sizeof out - 1));
+    return false;
+  }
+  memcpy(out, text, strlen(text) + 1);
+  return true;
+}
+
 void AcceptLinkSettings(HWND dialog, int link) {
   SerialLink* record = &serialLinks[link];
   const LinkTraits& traits = kLinkTraits[link];
+  LinkOpenFailure failure{};
+  char portName[sizeof record->portName] = "";
+  char baudText[sizeof record->baudText];
   GetDlgItemTextA(dialog, IDC_CONNECTION_NAME, record->connectionName, sizeof record->connectionName);
-  record->portIndex = static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_GETCURSEL, 0, 0));
-  // Only a chosen entry becomes the port; typed text is never used.
-  if (record->portIndex != CB_ERR) ReadPortEntry(dialog, record->portIndex, record->portName, sizeof record->portName);
-  GetDlgItemTextA(dialog, IDC_BAUD_RATE, record->baudText, sizeof record->baudText);
+  const bool named = ReadPortName(dialog, portName, &failure);
+  GetDlgItemTextA(dialog, IDC_BAUD_RATE, baudText, sizeof baudText);
+  // A connected link whose port or rate changed is reopened with them, so
+  // that what is reported and shown is what the port runs at.
+  const bool changed = strcmp(portName, record->portName) != 0 || strcmp(baudText, record->baudText) != 0;
+  if (named) {
+    memcpy(record->portName, portName, sizeof portName);
+    memcpy(record->baudText, baudText, sizeof baudText);
+    record->portIndex = PortEntry(dialog, portName);
+    if (record->connected && changed) CloseLink(link);
+    if (!record->connected) ToggleLink(link, mainWindow, traits.menuItem, record->portName, record->baudText, &failure);
+    // The rate as the port took it ("+4800" and "4800 baud" open at 4800).
+    if (record->connected) {
+      snprintf(record->baudText, sizeof record->baudText, "%ld", static_cast<long>(BaudRateFromText(baudText)));
+      SetDlgItemTextA(dialog, IDC_BAUD_RATE, record->baudText);
+    }
+  } else if (record->connected) {
+    CloseLink(link);
+    SetMenuCheck(mainWindow, traits.menuItem, FALSE);
+  }
 
-  // A connected link keeps running as opened; the new texts are only stored.
-  if (!record->connected) ToggleLink(link, mainWindow, traits.menuItem, record->portName, record->baudText, nullptr);
-
-  char report[sizeof record->connectionName + sizeof record->portName + sizeof record->baudText];
-  snprintf(report, sizeof report, "%s,%s,%s", record->connectionName, record->portName, record->baudText);
+  char report[sizeof record->connectionName + sizeof portName + sizeof baudText + sizeof failure.reason + 4];
+  const int length = snprintf(report, sizeof report, "%s,%s,%s", record->connectionName, portName,
+                              named ? record->baudText : baudText);
   if (record->connected) {
     MessageBoxA(dialog, report, kReportCaption, MB_ICONINFORMATION);
     if (traits.closesOnAccept) EndDialog(dialog, IDOK);
   } else {
+    // Why, on a line of its own.
+    if (length > 0 && static_cast<size_t>(length) < sizeof report)
+      snprintf(report + length, sizeof report - length, "\n%s", failure.reason);
     MessageBoxA(dialog, report, kReportCaption, MB_ICONERROR);
   }
 }
@@ -120,8 +160,11 @@ INT_PTR HandleSettingsCommand(HWND dialog, int link, WORD id) {
     case IDC_CLEAR:
       ClearLinkSettings(dialog, link);
       return TRUE;
-    case IDC_BAUD_RATE:  // every notification: the typed rate is kept even if the dialog is cancelled
-      GetDlgItemTextA(dialog, IDC_BAUD_RATE, record->baudText, sizeof record->baudText);
+    case IDC_BAUD_RATE:
+      // Every notification: the typed rate is kept even if the dialog is
+      // cancelled, except on a connected link, whose record keeps the rate
+      // its port runs at.
+      if (!record->connected) GetDlgItemTextA(dialog, IDC_BAUD_RATE, record->baudText, sizeof record->baudText);
       return TRUE;
     case IDC_FORMATTER:
       if (hasStream) ReadSensorFormatter(dialog);

@@ -481,7 +481,15 @@ int OpenLink(int link, HWND window, const char* portName, const char* baudText, 
 
   const HANDLE port =
       CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  if (port == INVALID_HANDLE_VALUE) return Refuse(failure, GetLastError(), "opening %s", portName);
+  if (port == INVALID_HANDLE_VALUE) {
+    // The two usual causes in plain words, before the system's own.
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+      return Refuse(failure, error, "%s does not exist", portName);
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
+      return Refuse(failure, error, "%s is in use by another program", portName);
+    return Refuse(failure, error, "opening %s", portName);
+  }
   SetCommMask(port, EV_RXCHAR);
   SetupComm(port, kDriverQueueBytes, kDriverQueueBytes);
   PurgeComm(port, kAllPurgeFlags);

@@ -14,6 +14,7 @@ constexpr LONG kQueryMenuState = 3;  // check and grey state of menu item `item`
 constexpr LONG kQueryLayout = 4;     // the target dialog's text controls, measured with their fonts
 constexpr LONG kQueryDropDown = 5;   // drops combo box `item` of the target dialog down: items and rows shown
 constexpr LONG kQueryListView = 6;   // list view `item` of the target dialog: columns and rows, measured
+constexpr LONG kQueryStatusBar = 7;  // the target window's status bars: each part's text, tip, box and text extent
 
 struct DriverChannel {
   LONG query;

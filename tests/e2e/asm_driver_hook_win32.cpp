@@ -7,9 +7,11 @@
 // thread and waits for the reply event; the hook answers on the client's GUI
 // thread the next time that thread takes the message from its queue (in the
 // main loop or in any modal loop), so the answer sees the menu as it is.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "tests/e2e/asm_driver_channel.h"
 #include "tests/e2e/asm_driver_text.h"
@@ -202,6 +204,88 @@ std::string ListViewJson(HWND dialog, UINT id) {
   return out + "]}";
 }
 
+BOOL CALLBACK AddToolTips(HWND window, LPARAM context) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+  return TRUE;
+}
+
+// The text a tooltip control of the thread shows for part `part` of `bar`:
+// asked of the tooltip itself, which is what the user sees.
+std::string ToolTipText(HWND window, HWND bar, int part) {
+  std::vector<HWND> tips;
+  EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), AddToolTips, reinterpret_cast<LPARAM>(&tips));
+  for (HWND tips_window : tips) {
+    wchar_t text[512] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = bar;
+    tool.uId = static_cast<UINT_PTR>(part);
+    tool.lpszText = text;
+    SendMessageW(tips_window, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
+    if (text[0] != 0) return Utf8(text);
+  }
+  return "";
+}
+
+BOOL CALLBACK AddStatusBar(HWND child, LPARAM context) {
+  wchar_t name[64] = {};
+  GetClassNameW(child, name, 64);
+  if (lstrcmpiW(name, STATUSCLASSNAMEW) == 0) reinterpret_cast<std::vector<HWND>*>(context)->push_back(child);
+  return TRUE;
+}
+
+// The status bars of a window, top to bottom, and their parts in the
+// window's client coordinates; each part's text measured with the font its
+// bar draws with.
+std::string StatusBarJson(HWND window) {
+  std::vector<HWND> bars;
+  EnumChildWindows(window, AddStatusBar, reinterpret_cast<LPARAM>(&bars));
+  std::sort(bars.begin(), bars.end(), [](HWND a, HWND b) {
+    RECT ra, rb;
+    GetWindowRect(a, &ra);
+    GetWindowRect(b, &rb);
+    return ra.top < rb.top;
+  });
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  RECT client;
+  GetClientRect(window, &client);
+  std::string boxes, parts;
+  for (size_t b = 0; b < bars.size(); ++b) {
+    HWND bar = bars[b];
+    RECT box;
+    GetWindowRect(bar, &box);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
+    boxes += (b ? "," : "") + RectJson(box);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0));
+    HDC dc = GetDC(bar);
+    HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    const int count = static_cast<int>(SendMessageW(bar, SB_GETPARTS, 0, 0));
+    for (int k = 0; k < count; ++k) {
+      wchar_t text[512] = {};
+      if (LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, k, 0)) < 512)
+        SendMessageW(bar, SB_GETTEXTW, k, reinterpret_cast<LPARAM>(text));
+      const std::string tip = ToolTipText(window, bar, k);
+      RECT area{};
+      SendMessageW(bar, SB_GETRECT, k, reinterpret_cast<LPARAM>(&area));
+      MapWindowPoints(bar, window, reinterpret_cast<POINT*>(&area), 2);
+      SIZE extent{0, 0};
+      GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
+      if (!parts.empty()) parts += ",";
+      parts += "{\"bar\":" + std::to_string(b) + ",\"part\":" + std::to_string(k) + ",\"text\":" + Json(Utf8(text)) +
+               ",\"tip\":" + Json(tip) + ",\"box\":" + RectJson(area) + ",\"extent\":[" + std::to_string(extent.cx) +
+               "," + std::to_string(extent.cy) + "]}";
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(bar, dc);
+  }
+  return "{\"dpi\":" + std::to_string(dpi) + ",\"client\":[" + std::to_string(client.right) + "," +
+         std::to_string(client.bottom) + "],\"bars\":[" + boxes + "],\"parts\":[" + parts + "]}";
+}
+
 void Answer(DriverChannel* channel) {
   std::string reply;
   if (channel->query == kQueryMenu) {
@@ -223,6 +307,8 @@ void Answer(DriverChannel* channel) {
     reply = DropDownJson(channel->target, channel->item);
   } else if (channel->query == kQueryListView) {
     reply = ListViewJson(channel->target, channel->item);
+  } else if (channel->query == kQueryStatusBar) {
+    reply = StatusBarJson(channel->target);
   } else {
     reply = "null";
   }

@@ -54,6 +54,10 @@
 //   open-view                    the title of the view open now (a dialog owned by the main
 //                                window), or an empty line when there is none
 //   process-info                 the client's "handles N threads N"
+//   status-bar                   the main window's status bars, top to bottom, and their parts:
+//                                {"dpi","client":[W,H],"bars":[[L,T,R,B],...],"parts":[{"bar","part",
+//                                "text","tip","box","extent":[CX,CY]}]}, boxes in client pixels,
+//                                extent the text measured with the bar's font
 //
 // Actions that may open a modal window in the client (menu commands, button
 // clicks, timeline clicks) are posted, never sent: a sent message would wait
@@ -575,6 +579,10 @@ std::string DoProcessInfo(const Args&) {
   return "handles " + std::to_string(handles) + " threads " + std::to_string(threads);
 }
 
+std::string DoStatusBar(const Args&) {
+  return AskClient(WaitFor("main"), kQueryStatusBar);
+}
+
 std::string DoTimeout(const Args& a) {
   waitTimeoutMs = static_cast<DWORD>(atoi(a[1].c_str()));
   return "ok";
@@ -612,6 +620,7 @@ constexpr Verb kVerbs[] = {
     {"open-view", 0, 0, "open-view", DoOpenView},
     {"process-info", 0, 0, "process-info", DoProcessInfo},
     {"timeout", 1, 1, "timeout MS", DoTimeout},
+    {"status-bar", 0, 0, "status-bar", DoStatusBar},
 };
 
 // Runs one action and returns its one line of output.

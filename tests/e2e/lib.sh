@@ -48,7 +48,9 @@
 #   e2e_drive_lines VAR ACTION...        the same, into the array VAR only
 #   e2e_geometry              reads the main window's geometry into E2E_WIN_*,
 #                             E2E_CLIENT_W/H, E2E_ORIGIN_X/Y, E2E_STYLE
-#   e2e_plot_geometry         derives the timeline layout from it: E2E_PLOT_L/
+#   e2e_status_top            E2E_STATUS_T, the client y where the status bar
+#                             begins (the timeline lies above it)
+#   e2e_plot_geometry         derives the timeline layout from them: E2E_PLOT_L/
 #                             T/R/B, E2E_ROW_H, E2E_CLICK_Y (the plot's middle
 #                             row); e2e_column_x I, e2e_row_y R print client
 #                             coordinates of column I's marks and of row R
@@ -449,12 +451,21 @@ e2e_geometry() {
     _ E2E_STYLE _ E2E_EXSTYLE <<<"${E2E_OUT[0]}"
 }
 
-# The timeline's layout, from the client rectangle: the plot is inset by 5,
-# rows are a 33rd of its height (whole pixels), columns a 50th of its width.
+# Where the status bar begins: the client y of its top, E2E_STATUS_T (the
+# client height when there is none).
+e2e_status_top() {
+  e2e_drive status-bar >/dev/null
+  E2E_STATUS_T=$(jq '[.bars[][1]] | min // .client[1]' <<<"${E2E_OUT[0]}")
+}
+
+# The timeline's layout, from the client area above the status bar: the
+# plot is inset by 5, rows are a 33rd of its height (whole pixels), columns
+# a 50th of its width.
 e2e_plot_geometry() {
   e2e_geometry
+  e2e_status_top
   E2E_PLOT_L=5 E2E_PLOT_T=5
-  E2E_PLOT_R=$((E2E_CLIENT_W - 5)) E2E_PLOT_B=$((E2E_CLIENT_H - 5))
+  E2E_PLOT_R=$((E2E_CLIENT_W - 5)) E2E_PLOT_B=$((E2E_STATUS_T - 5))
   E2E_ROW_H=$(((E2E_PLOT_B - E2E_PLOT_T) / 33))
   E2E_CLICK_Y=$(((E2E_PLOT_T + E2E_PLOT_B) / 2))
 }

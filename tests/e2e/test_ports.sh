@@ -25,10 +25,11 @@ e2e_drive drop-down "$dialog" "$IDC_PORT_LIST"
 e2e_check "the dropped list shows all $(jq .items <<<"${E2E_OUT[0]}") ports: ${E2E_OUT[0]}" \
   jq -e '.items >= 3 and .shown >= .items' <<<"${E2E_OUT[0]}" >/dev/null
 
-# Accept with no port picked: the open fails and the report names no port.
+# Accept with no port picked: the open fails and the report names no port,
+# and says why on a line of its own.
 e2e_drive set-text "$dialog" "$IDC_CONNECTION_NAME" name -- set-text "$dialog" "$IDC_BAUD_RATE" 4800 -- click "$dialog" "$IDC_ACCEPT" -- msgbox "$report"
 box=${E2E_OUT[3]}
-e2e_eq "failed report text" "name,,4800" "$(jq -r .text <<<"$box")"
+e2e_eq "failed report text, and why" "name,,4800"$'\n'"no COM port chosen" "$(jq -r .text <<<"$box")"
 e2e_eq "failed report icon" "error" "$(jq -r .icon <<<"$box")"
 e2e_screenshot failed-report >/dev/null
 e2e_drive press "$report" ok -- sleep 300 -- exists "$dialog" -- menu-state "$ID_PRESENTATION_PORT"

@@ -9,7 +9,10 @@ e2e_drive title main
 e2e_eq "window title" "$title" "${E2E_OUT[0]}"
 
 e2e_geometry
-e2e_eq "window rectangle" "0 0 800 400" "$E2E_WIN_L $E2E_WIN_T $E2E_WIN_R $E2E_WIN_B"
+e2e_status_top
+# 800 by 400, grown by the status bar below the timeline.
+e2e_eq "window rectangle" "0 0 800 $((400 + E2E_CLIENT_H - E2E_STATUS_T))" "$E2E_WIN_L $E2E_WIN_T $E2E_WIN_R $E2E_WIN_B"
+e2e_check "a status bar below the timeline" test "$E2E_STATUS_T" -lt "$E2E_CLIENT_H"
 style=$((E2E_STYLE))
 # Caption, system menu and minimise box; no sizing border, no maximise box.
 for bit in 0x00C00000:WS_CAPTION 0x00080000:WS_SYSMENU 0x00020000:WS_MINIMIZEBOX; do
