@@ -23,6 +23,17 @@
    a status bar part with the link it shows (1 to 3). */
 #define ID_MONITOR 41100
 
+/* The sentence monitor's controls. */
+#define IDC_MONITOR_FILTER_LABEL 41101
+#define IDC_MONITOR_FILTER 41102
+#define IDC_MONITOR_LINK1 41103
+#define IDC_MONITOR_LINK2 41104
+#define IDC_MONITOR_LINK3 41105
+#define IDC_MONITOR_REJECTED 41106
+#define IDC_MONITOR_PAUSE 41107
+#define IDC_MONITOR_CLEAR 41108
+#define IDC_MONITOR_LIST 41109
+
 /* Settings dialogs. */
 #define IDD_PRESENTATION_SETTINGS 1481
 #define IDD_NMEA_SETTINGS 1482

@@ -13,6 +13,10 @@ constexpr LONG kQueryIcon = 2;       // the icon of the target message box
 constexpr LONG kQueryMenuState = 3;  // check and grey state of menu item `item`
 constexpr LONG kQueryLayout = 4;     // the target dialog's text controls, measured with their fonts
 constexpr LONG kQueryDropDown = 5;   // drops combo box `item` of the target dialog down: items and rows shown
+constexpr LONG kQueryListRows = 10;  // the target list view's rows, every column's text, as JSON
+constexpr LONG kQueryKey = 11;       // the target control gets key `item` (a virtual key; kKeyWithCtrl: Ctrl held)
+
+constexpr UINT kKeyWithCtrl = 0x10000;
 
 struct DriverChannel {
   LONG query;
