@@ -397,7 +397,14 @@ LRESULT OnCreate(HWND window, WPARAM, LPARAM) {
   for (int w : monitor.layout.columnWidths) width += w;
   const int rows = 25 * (monitor.layout.rowHeight * 2 / 3 + 2) + 2 * monitor.layout.rowHeight;
   const SIZE outer = OuterSize(window, std::max(width, TopRowWidth()), rows);
-  SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Below the main window where the screen has room, so that the timeline
+  // stays in sight.
+  RECT owner, work;
+  GetWindowRect(GetWindow(window, GW_OWNER), &owner);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  UINT keep = SWP_NOMOVE;
+  if (owner.bottom + outer.cy <= work.bottom && owner.left + outer.cx <= work.right) keep = 0;
+  SetWindowPos(window, nullptr, owner.left, owner.bottom, outer.cx, outer.cy, keep | SWP_NOZORDER | SWP_NOACTIVATE);
   // A fresh window shows every link, unfiltered and moving.
   PauseMonitor(&Rows(), false);
   ApplyFilter();
