@@ -90,6 +90,7 @@ constexpr CommandRoute kCommandRoutes[] = {
     {ID_NMEA2000_PORT, OpenNmea2000Settings},
     {ID_BBM_PRESENTATION, SendBbmToPresentation},
     {ID_BBM_NMEA2000, SendBbmToNmea2000},
+    // The sentence monitor, from the menu or from a status bar part.
     {ID_MONITOR, OpenMonitor},
     {ID_CLEAR_LOGS, ConfirmClearLogs},
     {ID_VERSION, ShowVersion},

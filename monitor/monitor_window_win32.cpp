@@ -62,7 +62,9 @@ constexpr int kTopRowControls = static_cast<int>(std::size(kTopRow));
 
 // The widest text each column is sized for when the window opens.
 constexpr const wchar_t* kColumnSamples[kMonitorColumns] = {
-    L"00:00:00.000", L"Presentation Port", L"Direction",
+    L"00:00:00.000",
+    L"Presentation Port",
+    L"Direction",
     L"!AIBBM,2,1,0,1,8,05uBng0ab10@97wwe5`P1UOGwswu3wu`wsAwwwwwwwwwwww,0*4D",
     L"\u00D7 checksum mismatch: received 5C, computed 5F",
 };
@@ -357,17 +359,16 @@ SIZE OuterSize(HWND window, int width, int height) {
 void MakeControls(HWND window) {
   for (const MonitorControl& control : kTopRow) {
     wchar_t name[64];
-    HWND child = CreateWindowExW(control.exStyle, control.className, ControlText(control, name, 64), control.style, 0,
-                                 0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance,
-                                 nullptr);
+    HWND child =
+        CreateWindowExW(control.exStyle, control.className, ControlText(control, name, 64), control.style, 0, 0, 0, 0,
+                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(monitor.font), FALSE);
     if (control.link != 0) CheckDlgButton(window, control.id, BST_CHECKED);
   }
   SendDlgItemMessageW(window, IDC_MONITOR_FILTER, EM_LIMITTEXT, kMonitorFilterRoom - 1, 0);
-  monitor.list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                                 kChild | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0, 0, 0,
-                                 window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MONITOR_LIST)), instance,
-                                 nullptr);
+  monitor.list = CreateWindowExW(
+      WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", kChild | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0,
+      0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MONITOR_LIST)), instance, nullptr);
   SendMessageW(monitor.list, WM_SETFONT, reinterpret_cast<WPARAM>(monitor.font), FALSE);
   SendMessageW(monitor.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   for (int column = 0; column < kMonitorColumns; ++column) {
