@@ -10,6 +10,7 @@
 #include "monitor/monitor_window_win32.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -370,7 +371,7 @@ void MakeControls(HWND window) {
       WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", kChild | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0,
       0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MONITOR_LIST)), instance, nullptr);
   SendMessageW(monitor.list, WM_SETFONT, reinterpret_cast<WPARAM>(monitor.font), FALSE);
-  SendMessageW(monitor.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  SendMessageW(monitor.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
   for (int column = 0; column < kMonitorColumns; ++column) {
     wchar_t title[64];
     MultiByteToWideChar(CP_UTF8, 0, kMonitorColumnTitles[column], -1, title, 64);
@@ -442,9 +443,17 @@ LRESULT OnNotify(HWND, WPARAM, LPARAM lParam) {
     case LVN_KEYDOWN:
       OnListKey(reinterpret_cast<NMLVKEYDOWN*>(lParam));
       return 0;
+    case LVN_ODFINDITEMW:
+      return -1;  // no search by typed letters: a typed key must not jump to row 0
     default:
       return 0;
   }
+}
+
+// Activated again: the keys go to the list, where Ctrl+A and Ctrl+C work.
+LRESULT OnSetFocus(HWND, WPARAM, LPARAM) {
+  SetFocus(monitor.list);
+  return 0;
 }
 
 LRESULT OnDestroy(HWND, WPARAM, LPARAM) {
@@ -460,8 +469,8 @@ struct MonitorRoute {
   LRESULT (*handler)(HWND window, WPARAM wParam, LPARAM lParam);
 };
 constexpr MonitorRoute kMonitorRoutes[] = {
-    {WM_CREATE, OnCreate},   {WM_SIZE, OnSize},     {WM_GETMINMAXINFO, OnMinMaxInfo},
-    {WM_COMMAND, OnCommand}, {WM_NOTIFY, OnNotify}, {WM_DESTROY, OnDestroy},
+    {WM_CREATE, OnCreate}, {WM_SIZE, OnSize},         {WM_GETMINMAXINFO, OnMinMaxInfo}, {WM_COMMAND, OnCommand},
+    {WM_NOTIFY, OnNotify}, {WM_SETFOCUS, OnSetFocus}, {WM_DESTROY, OnDestroy},
 };
 
 LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
