@@ -67,7 +67,7 @@ constexpr const wchar_t* kColumnSamples[kMonitorColumns] = {
     L"Presentation Port",
     L"Direction",
     L"!AIBBM,2,1,0,1,8,05uBng0ab10@97wwe5`P1UOGwswu3wu`wsAwwwwwwwwwwww,0*4D",
-    L"\u00D7 checksum mismatch: received 5C, computed 5F",
+    L"fragment 2 of 2 (id 4): message stored in column 24",
 };
 
 // Measured once, at creation, with the window's font.

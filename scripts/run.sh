@@ -280,7 +280,7 @@ begin_step "the Sentence Monitor: every line in and out with its fate; a BBM to 
 MONITOR="Sentence Monitor"
 e2e_drive menu "$ID_BBM_NMEA2000" -- menu "$ID_MONITOR" -- wait-window "$MONITOR" -- sleep 600 \
   -- list-rows "$MONITOR" "$IDC_MONITOR_LIST" >/dev/null
-say "  $(jq -r .count <<<"${E2E_OUT[3]}") rows"
+say "  $(jq -r .count <<<"${E2E_OUT[4]}") rows"
 shot monitor "$MONITOR" monitor-window.png
 e2e_drive close "$MONITOR" -- wait-gone "$MONITOR" >/dev/null
 
