@@ -26,7 +26,7 @@ e2e_send COM7 "$stored" "$bad_sum" "$bad_fragment" "$gga" "$no_start"
 # A BBM on the connected link, then one on the closed NMEA2000 Port.
 e2e_drive sleep 300 -- menu "$ID_BBM_PRESENTATION" -- sleep 300 -- menu "$ID_BBM_NMEA2000" >/dev/null
 
-# The list's rows as "link<TAB>direction<TAB>sentence<TAB>fate" lines.
+# The list as the driver reads it: {"count","top","perPage","selected","rows"}.
 rows_json() { e2e_drive_lines ROWS list-rows "$MON" "$LIST" && printf '%s\n' "${ROWS[0]}"; }
 row_count() { rows_json | jq -r .count; }
 count_is() { [ "$(row_count)" = "$1" ]; }
@@ -37,7 +37,7 @@ bad_times=$(jq -r '.rows[][0]' <<<"$json" | grep -cvE '^[0-9]{2}:[0-9]{2}:[0-9]{
 e2e_eq "every time as hh:mm:ss.mmm" 0 "$bad_times"
 
 P="Presentation Port" N="NMEA2000 Port" X=$'\u00d7 '
-# link, direction, sentence (a pattern), fate (a pattern); why
+# link, direction, sentence (its text, or its start followed by .*), fate (a pattern); why
 expected=(
   "$P	in	$stored	stored in column [0-9]+"                                        # a whole message
   "$P	in	$bad_sum	${X}checksum mismatch: received $wrong_sum, computed $good_sum" # one bit off
@@ -51,7 +51,7 @@ expected=(
 )
 for i in "${!expected[@]}"; do
   line=${rows[$i]:-}
-  # Sentences carry "*" and "$"; compare them as text, the rest as patterns.
+  # Sentences carry "*" and "$": compared as text, fates as patterns.
   IFS=$'\t' read -r want_link want_dir want_sentence want_fate <<<"${expected[$i]}"
   IFS=$'\t' read -r link dir sentence fate <<<"$line"
   e2e_eq "row $i link" "$want_link" "$link"
