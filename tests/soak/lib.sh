@@ -19,6 +19,8 @@
 #   soak_open_monitor          with SOAK_MONITOR=1: opens the sentence monitor
 #                              (it then follows every row for the rest of the
 #                              run) and records that it is open
+#   soak_monitor_rows          with SOAK_MONITOR=1: records the monitor's rows
+#                              and whether it shows the newest
 #
 # Environment: ASM_SIM and ASM_DECODE (default <source>/build/native/...),
 # SOAK_RESULTS (a file that collects the result lines of every test).
