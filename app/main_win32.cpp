@@ -8,6 +8,7 @@
 
 #include "app/relay_win32.h"
 #include "app/shell_win32.h"
+#include "monitor/monitor_window_win32.h"
 #include "res/resource.h"
 
 namespace {
@@ -76,6 +77,7 @@ int WINAPI WinMain(HINSTANCE moduleInstance, HINSTANCE, LPSTR, int showCommand) 
   // GetMessage gives -1 on an error; stopping there rather than looping on it.
   MSG message{};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (SentenceMonitorMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

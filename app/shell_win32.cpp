@@ -8,6 +8,7 @@
 #include "app/version_text.h"
 #include "log/timeline_win32.h"
 #include "monitor/link_monitor_win32.h"
+#include "monitor/monitor_window_win32.h"
 #include "monitor/status_bar_win32.h"
 #include "nmea/link_intakes.h"
 #include "res/resource.h"
@@ -42,6 +43,11 @@ void SendBbmToPresentation(HWND window, WPARAM, LPARAM) {
 }
 void SendBbmToNmea2000(HWND window, WPARAM, LPARAM) {
   SendMetHydroBroadcast(window, 1);
+}
+
+// lParam: 0 from the menu, a link (1 to 3) from a status bar part.
+void OpenMonitor(HWND window, WPARAM, LPARAM lParam) {
+  OpenSentenceMonitor(window, lParam >= 1 && lParam <= kMonitorLinks ? static_cast<int>(lParam) : 0);
 }
 
 void ConfirmClearLogs(HWND window, WPARAM, LPARAM) {
@@ -86,6 +92,8 @@ constexpr CommandRoute kCommandRoutes[] = {
     {ID_NMEA2000_PORT, OpenNmea2000Settings},
     {ID_BBM_PRESENTATION, SendBbmToPresentation},
     {ID_BBM_NMEA2000, SendBbmToNmea2000},
+    // The sentence monitor, from the menu or from a status bar part.
+    {ID_MONITOR, OpenMonitor},
     {ID_CLEAR_LOGS, ConfirmClearLogs},
     {ID_VERSION, ShowVersion},
     {ID_LOG_VDO, NoteSlotAndRepaint},

@@ -6,6 +6,7 @@
 
 #include "app/shell_win32.h"
 #include "app/unix_time_win32.h"
+#include "monitor/monitor_window_win32.h"
 #include "monitor/status_bar_win32.h"
 #include "nmea/link_intakes.h"
 #include "serial/serial_link_win32.h"
@@ -28,7 +29,7 @@ void PostWake(void* context) {
 
 // What reads a tick: the parts whose text changed and the rows added.
 using TickReader = void (*)(HWND window, const LinkMonitorTick& tick);
-constexpr TickReader kTickReaders[] = {ShowChangedLinkStatus};
+constexpr TickReader kTickReaders[] = {ShowChangedLinkStatus, ReadSentenceMonitorTick};
 
 }  // namespace
 

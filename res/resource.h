@@ -25,6 +25,16 @@
 
 /* The main window's status bar: its rows from the top, 41000 + row. */
 #define IDC_STATUS_BAR 41000
+/* The sentence monitor's controls. */
+#define IDC_MONITOR_FILTER_LABEL 41101
+#define IDC_MONITOR_FILTER 41102
+#define IDC_MONITOR_LINK1 41103
+#define IDC_MONITOR_LINK2 41104
+#define IDC_MONITOR_LINK3 41105
+#define IDC_MONITOR_REJECTED 41106
+#define IDC_MONITOR_PAUSE 41107
+#define IDC_MONITOR_CLEAR 41108
+#define IDC_MONITOR_LIST 41109
 
 /* Settings dialogs. */
 #define IDD_PRESENTATION_SETTINGS 1481

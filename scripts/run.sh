@@ -14,7 +14,8 @@
 # step: connect the Presentation Port, let traffic arrive, send a BBM, open
 # the simulator's echoed met/hydro report, its acknowledgement, a position
 # report and a message the generic view shows, then watch the Sensor Port
-# count GGA sentences. It exits 0 when
+# count GGA sentences, and open the sentence monitor after a BBM to the
+# closed NMEA2000 Port. It exits 0 when
 # every step worked, 1 with the failed step otherwise.
 #
 # Its Wine prefix is the harness's: Wine's own Tahoma and MS Sans Serif from
@@ -296,6 +297,14 @@ e2e_drive get-text "$SENSOR" "$IDC_COUNTER" -- get-text "$SENSOR" "$IDC_STREAM" 
 say "  counter ${E2E_OUT[0]}; shown: $(sed 's/\\r\\n.*//' <<<"${E2E_OUT[1]}") ..."
 shot sensor "$SENSOR" sensor-dialog.png
 e2e_drive click "$SENSOR" "$IDCANCEL" -- wait-gone "$SENSOR" >/dev/null
+
+begin_step "the Sentence Monitor: every line in and out with its fate; a BBM to the closed NMEA2000 Port"
+MONITOR="Sentence Monitor"
+e2e_drive menu "$ID_BBM_NMEA2000" -- menu "$ID_MONITOR" -- wait-window "$MONITOR" -- sleep 600 \
+  -- list-rows "$MONITOR" "$IDC_MONITOR_LIST" >/dev/null
+say "  $(jq -r .count <<<"${E2E_OUT[4]}") rows"
+shot monitor "$MONITOR" monitor-window.png
+e2e_drive close "$MONITOR" -- wait-gone "$MONITOR" >/dev/null
 
 begin_step "close the client"
 e2e_drive close main >/dev/null

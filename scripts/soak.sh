@@ -13,6 +13,7 @@
 #
 # Environment: SOAK_IDLE_SECONDS, SOAK_LOAD_SECONDS, SOAK_RATE, SOAK_PROBES,
 # SOAK_FLOOD_SECONDS, SOAK_REOPENS change the lengths (see the tests);
+# SOAK_MONITOR=1 keeps the sentence monitor open in the idle and load runs;
 # SOAK_NATIVE_BUILD and SOAK_WIN_BUILD take programs already built there
 # instead of building the native and win64 presets.
 set -uo pipefail
@@ -25,6 +26,7 @@ export SOAK_RATE=${SOAK_RATE:-205}
 export SOAK_PROBES=${SOAK_PROBES:-20}
 export SOAK_FLOOD_SECONDS=${SOAK_FLOOD_SECONDS:-60}
 export SOAK_REOPENS=${SOAK_REOPENS:-100}
+export SOAK_MONITOR=${SOAK_MONITOR:-0}
 
 jobs=$(nproc)
 build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs" --target "${@:2}"; }

@@ -15,6 +15,10 @@ constexpr LONG kQueryLayout = 4;     // the target dialog's text controls, measu
 constexpr LONG kQueryDropDown = 5;   // drops combo box `item` of the target dialog down: items and rows shown
 constexpr LONG kQueryListView = 6;   // list view `item` of the target dialog: columns and rows, measured
 constexpr LONG kQueryStatusBar = 7;  // the target window's status bars: each part's text, tip, box and text extent
+constexpr LONG kQueryListRows = 10;  // the target list view's rows, every column's text, as JSON
+constexpr LONG kQueryKey = 11;       // the target control gets key `item` (a virtual key; kKeyWithCtrl: Ctrl held)
+
+constexpr UINT kKeyWithCtrl = 0x10000;
 
 struct DriverChannel {
   LONG query;

@@ -9,6 +9,7 @@
 // main loop or in any modal loop), so the answer sees the menu as it is.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -286,6 +287,51 @@ std::string StatusBarJson(HWND window) {
          std::to_string(client.bottom) + "],\"bars\":[" + boxes + "],\"parts\":[" + parts + "]}";
 }
 
+// A list view's rows as the user sees them, read here because an owner-data
+// list asks its owner, in this process, for every text. The rows themselves
+// only while they fit the reply.
+std::string ListRowsJson(HWND list) {
+  constexpr LRESULT kMostRows = 300;
+  const LRESULT count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const LRESULT columns = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+  std::string rows;
+  for (LRESULT i = 0; i < count && count <= kMostRows; ++i) {
+    rows += i ? ",[" : "[";
+    for (LRESULT column = 0; column < columns; ++column) {
+      wchar_t text[512] = {};
+      LVITEMW item{};
+      item.iSubItem = static_cast<int>(column);
+      item.pszText = text;
+      item.cchTextMax = 512;
+      SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+      if (column) rows += ",";
+      rows += Json(Utf8(text));
+    }
+    rows += "]";
+  }
+  return "{\"count\":" + std::to_string(count) +
+         ",\"top\":" + std::to_string(SendMessageW(list, LVM_GETTOPINDEX, 0, 0)) +
+         ",\"perPage\":" + std::to_string(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0)) +
+         ",\"selected\":" + std::to_string(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0)) +
+         ",\"rows\":" + (count <= kMostRows ? "[" + rows + "]" : std::string("null")) + "}";
+}
+
+// A key pressed on a control, with Ctrl held as this thread's key state
+// says, the state it reads with GetKeyState.
+std::string PressKey(HWND control, UINT key) {
+  BYTE saved[256], held[256];
+  GetKeyboardState(saved);
+  memcpy(held, saved, sizeof held);
+  if (key & kKeyWithCtrl) held[VK_CONTROL] = held[VK_LCONTROL] = 0x80;
+  SetKeyboardState(held);
+  const WPARAM virtualKey = key & 0xFFFF;
+  SendMessageW(control, WM_KEYDOWN, virtualKey, 1);
+  SendMessageW(control, WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001));
+  SetKeyboardState(saved);
+  return "ok";
+}
+
 void Answer(DriverChannel* channel) {
   std::string reply;
   if (channel->query == kQueryMenu) {
@@ -309,6 +355,10 @@ void Answer(DriverChannel* channel) {
     reply = ListViewJson(channel->target, channel->item);
   } else if (channel->query == kQueryStatusBar) {
     reply = StatusBarJson(channel->target);
+  } else if (channel->query == kQueryListRows) {
+    reply = ListRowsJson(channel->target);
+  } else if (channel->query == kQueryKey) {
+    reply = PressKey(channel->target, channel->item);
   } else {
     reply = "null";
   }

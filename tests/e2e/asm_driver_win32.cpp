@@ -58,12 +58,20 @@
 //                                {"dpi","client":[W,H],"bars":[[L,T,R,B],...],"parts":[{"bar","part",
 //                                "text","tip","box","extent":[CX,CY]}]}, boxes in client pixels,
 //                                extent the text measured with the bar's font
+//   command ID LPARAM            posts WM_COMMAND ID with that lParam to the main window (a
+//                                status bar part's command); "ok"
+//   list-rows WINDOW ID          a list view's rows as shown, as JSON: {"count","top","perPage",
+//                                "selected","rows":[[cell,...],...]}; rows null past 300
+//   key WINDOW ID KEY            presses KEY ("ctrl+a", "ctrl+c", "end", or a letter) on a control
+//                                as its window's thread sees it; "ok"
+//   clipboard                    the clipboard's text
 //
 // Actions that may open a modal window in the client (menu commands, button
 // clicks, timeline clicks) are posted, never sent: a sent message would wait
 // for the modal loop to end. Everything else is sent with a time-out, so a
 // client that hangs makes the driver fail instead of hang.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -583,6 +591,46 @@ std::string DoStatusBar(const Args&) {
   return AskClient(WaitFor("main"), kQueryStatusBar);
 }
 
+std::string DoCommand(const Args& a) {
+  PostOrFail(WaitFor("main"), WM_COMMAND, MAKEWPARAM(atoi(a[1].c_str()), 0), atoi(a[2].c_str()));
+  return "ok";
+}
+
+std::string DoListRows(const Args& a) {
+  return AskClient(Control(WaitFor(a[1]), a[2]), kQueryListRows);
+}
+
+std::string DoKey(const Args& a) {
+  std::string name = a[3];
+  UINT key = 0;
+  if (name.rfind("ctrl+", 0) == 0) {
+    key |= kKeyWithCtrl;
+    name = name.substr(5);
+  }
+  if (name == "end")
+    key |= VK_END;
+  else if (name == "home")
+    key |= VK_HOME;
+  else if (name.size() == 1 && isalnum(static_cast<unsigned char>(name[0])))
+    key |= static_cast<UINT>(toupper(static_cast<unsigned char>(name[0])));
+  else
+    Fail("unknown key " + a[3]);
+  return AskClient(Control(WaitFor(a[1]), a[2]), kQueryKey, key);
+}
+
+std::string DoClipboard(const Args&) {
+  if (!OpenClipboard(nullptr)) Fail("cannot open the clipboard");
+  std::string text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = Utf8(wide);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return OneLine(text);
+}
+
 std::string DoTimeout(const Args& a) {
   waitTimeoutMs = static_cast<DWORD>(atoi(a[1].c_str()));
   return "ok";
@@ -621,6 +669,10 @@ constexpr Verb kVerbs[] = {
     {"process-info", 0, 0, "process-info", DoProcessInfo},
     {"timeout", 1, 1, "timeout MS", DoTimeout},
     {"status-bar", 0, 0, "status-bar", DoStatusBar},
+    {"command", 2, 2, "command ID LPARAM", DoCommand},
+    {"list-rows", 2, 2, "list-rows WINDOW ID", DoListRows},
+    {"key", 3, 3, "key WINDOW ID KEY", DoKey},
+    {"clipboard", 0, 0, "clipboard", DoClipboard},
 };
 
 // Runs one action and returns its one line of output.

@@ -5,7 +5,8 @@
 # wineserver's share is reported beside it, and the client's own with no
 # link open for comparison.
 #
-# SOAK_IDLE_SECONDS (default 10) sets each measured span.
+# SOAK_IDLE_SECONDS (default 10) sets each measured span; SOAK_MONITOR=1
+# keeps the sentence monitor open from the links' opening on.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../soak/lib.sh"
 e2e_begin "$@"
@@ -39,6 +40,7 @@ e2e_connect "$ID_SENSOR_ALPHA" COM32 4800 sensor
 e2e_drive click "Sensor Data Stream - Settings" "$IDCANCEL" -- wait-gone "Sensor Data Stream - Settings" \
   -- menu-state "$ID_PRESENTATION_PORT" -- menu-state "$ID_NMEA2000_PORT" -- menu-state "$ID_SENSOR_ALPHA" >/dev/null
 e2e_eq "all three links open" "checked checked checked" "${E2E_OUT[*]:2:3}"
+soak_open_monitor
 threads=$(soak_threads "$SOAK_PID")
 measure
 soak_result "idle, three links open" "client $CLIENT_PERCENT %, wineserver $SERVER_PERCENT % of a core over $SPAN s"

@@ -9,7 +9,7 @@
 #
 # SOAK_LOAD_SECONDS (default 30) sets the length, SOAK_RATE (default 205)
 # the sentences per second per port, SOAK_PROBES (default 5) the number of
-# hover and click probes.
+# hover and click probes; SOAK_MONITOR=1 keeps the sentence monitor open.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../soak/lib.sh"
 e2e_begin "$@"
@@ -27,6 +27,7 @@ e2e_connect "$ID_PRESENTATION_PORT" COM30 115200 presentation
 e2e_connect "$ID_NMEA2000_PORT" COM31 115200 nmea
 e2e_connect "$ID_SENSOR_ALPHA" COM32 4800 sensor
 e2e_drive click "Sensor Data Stream - Settings" "$IDCANCEL" -- wait-gone "Sensor Data Stream - Settings" >/dev/null
+soak_open_monitor
 soak_find_pids
 e2e_plot_geometry
 
@@ -101,6 +102,7 @@ done
 wait "$feed1" "$feed2"
 load_seconds=$((SECONDS - started))
 e2e_check "the client stores the last messages" soak_wait_quiet 30
+soak_monitor_rows
 ticks_end=$(soak_ticks "$SOAK_PID")
 server_end=$(soak_ticks "$SOAK_SERVER")
 rss_end=$(soak_rss "$SOAK_PID")

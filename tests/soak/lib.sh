@@ -16,6 +16,11 @@
 #   soak_drive ACTION...       the driver without ending the test on failure;
 #                              output in SOAK_OUT, status returned
 #   soak_result KEY VALUE      records one figure of the test for the summary
+#   soak_open_monitor          with SOAK_MONITOR=1: opens the sentence monitor
+#                              (it then follows every row for the rest of the
+#                              run) and records that it is open
+#   soak_monitor_rows          with SOAK_MONITOR=1: records the monitor's rows
+#                              and whether it shows the newest
 #
 # Environment: ASM_SIM and ASM_DECODE (default <source>/build/native/...),
 # SOAK_RESULTS (a file that collects the result lines of every test).
@@ -103,4 +108,17 @@ soak_result() {
   e2e_log "$key: $*"
   [ -n "${SOAK_RESULTS:-}" ] && printf '%s\t%s\t%s\n' "$E2E_NAME" "$key" "$*" >>"$SOAK_RESULTS"
   return 0
+}
+
+soak_open_monitor() {
+  [ "${SOAK_MONITOR:-0}" = 1 ] || return 0
+  e2e_drive menu "$ID_MONITOR" -- wait-window "Sentence Monitor" >/dev/null
+  soak_result "sentence monitor" "open"
+}
+
+# The monitor's list: its rows and whether it shows the newest.
+soak_monitor_rows() {
+  [ "${SOAK_MONITOR:-0}" = 1 ] || return 0
+  soak_drive list-rows "Sentence Monitor" "$IDC_MONITOR_LIST" || return 0
+  soak_result "sentence monitor rows" "$(jq -r '"\(.count) rows, newest in sight: \(.top + .perPage >= .count)"' <<<"${SOAK_OUT[0]}")"
 }
