@@ -4,6 +4,7 @@
 // notifications arrive here by synchronous sends from the reader threads.
 #include "app/shell_win32.h"
 
+#include "app/recording_win32.h"
 #include "app/version_text.h"
 #include "log/timeline_win32.h"
 #include "nmea/link_intakes.h"
@@ -39,6 +40,10 @@ void SendBbmToPresentation(HWND window, WPARAM, LPARAM) {
 }
 void SendBbmToNmea2000(HWND window, WPARAM, LPARAM) {
   SendMetHydroBroadcast(window, 1);
+}
+
+void ToggleRecordingCommand(HWND window, WPARAM, LPARAM) {
+  ToggleRecording(window);
 }
 
 void ConfirmClearLogs(HWND window, WPARAM, LPARAM) {
@@ -82,6 +87,7 @@ constexpr CommandRoute kCommandRoutes[] = {
     {ID_NMEA2000_PORT, OpenNmea2000Settings},
     {ID_BBM_PRESENTATION, SendBbmToPresentation},
     {ID_BBM_NMEA2000, SendBbmToNmea2000},
+    {ID_RECORD, ToggleRecordingCommand},
     {ID_CLEAR_LOGS, ConfirmClearLogs},
     {ID_VERSION, ShowVersion},
     {ID_LOG_VDO, NoteSlotAndRepaint},
@@ -96,6 +102,7 @@ using MessageHandler = LRESULT (*)(HWND window, WPARAM wParam, LPARAM lParam);
 
 LRESULT OnCreate(HWND window, WPARAM, LPARAM) {
   InitLog(&messageLog);
+  InitRecording();
   LayoutTimeline(window);
   return 0;
 }
@@ -107,6 +114,8 @@ LRESULT OnDestroy(HWND, WPARAM, LPARAM) {
   for (int link : kShutdownOrder) {
     if (serialLinks[link].connected) CloseLink(link);
   }
+  // After the links: what they received while closing is in the file.
+  EndRecordingAtExit();
   ReleaseTimeline();
   PostQuitMessage(0);
   return 0;
@@ -129,6 +138,11 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
 
 LRESULT OnTimer(HWND window, WPARAM timer, LPARAM) {
   OnRepaintTimer(window, timer);
+  return 0;
+}
+
+LRESULT OnRecordingEndedMessage(HWND window, WPARAM, LPARAM) {
+  OnRecordingEnded(window);
   return 0;
 }
 
@@ -156,7 +170,7 @@ constexpr MessageRoute kMessageRoutes[] = {
     {WM_CREATE, OnCreate},    {WM_DESTROY, OnDestroy},     {WM_PAINT, OnPaint},
     {WM_COMMAND, OnCommand},  {WM_MOUSEMOVE, OnMouseMove}, {WM_LBUTTONDOWN, OnLeftButtonDown},
     {WM_SHOWWINDOW, Consume}, {WM_LBUTTONUP, Consume},     {WM_RBUTTONDOWN, Consume},
-    {WM_RBUTTONUP, Consume},  {WM_TIMER, OnTimer},
+    {WM_RBUTTONUP, Consume},  {WM_TIMER, OnTimer},       {kRecordingEndedMessage, OnRecordingEndedMessage},
 };
 
 }  // namespace

@@ -19,6 +19,7 @@
 #define ID_BBM_NMEA2000 40713
 #define ID_CLEAR_LOGS 40013
 #define ID_VERSION 40312
+#define ID_RECORD 41200
 
 /* Settings dialogs. */
 #define IDD_PRESENTATION_SETTINGS 1481

@@ -8,8 +8,6 @@
 // link's new reader starts only after the old one has ended).
 #include <windows.h>
 
-#include <cstdio>
-
 #include "app/shell_win32.h"
 #include "nmea/link_intakes.h"
 #include "serial/serial_link_win32.h"
@@ -17,32 +15,17 @@
 namespace {
 
 struct IntakeNotifyContext {
-  int linkNumber;  // 1 or 2, for the trace
+  int linkNumber;  // 1 or 2, for the fate records
   HWND window;     // the delivery window of the current chunk
 };
 
 IntakeNotifyContext notifyContexts[kIntakeLinks] = {{1, nullptr}, {2, nullptr}};
 
-// UNIX time in milliseconds, for the fate records.
-int64_t UnixTimeMs(void*) {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  const uint64_t ticks = (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;  // 100 ns since 1601
-  constexpr uint64_t kUnixEpochTicks = 116444736000000000u;
-  return static_cast<int64_t>((ticks - kUnixEpochTicks) / 10000);
-}
-
 // Returns only when the main thread has noted the slot, so the intake does
 // not rewrite it meanwhile.
 void NotifyStoredSlot(void* context, int32_t kind, int32_t slot) {
   const auto* notify = static_cast<const IntakeNotifyContext*>(context);
-  const UINT notification = LogCommandOf(kind);
-  SendMessageA(notify->window, WM_COMMAND, notification, slot);
-  // One trace line per stored slot, for soak runs (invisible to users).
-  char trace[80];
-  snprintf(trace, sizeof trace, "asm-client: link %d stored slot %d notification %u\n", notify->linkNumber,
-           static_cast<int>(slot), static_cast<unsigned>(notification));
-  OutputDebugStringA(trace);
+  SendMessageA(notify->window, WM_COMMAND, LogCommandOf(kind), slot);
 }
 
 void ReceiveOnIntake(int index, HWND window, const uint8_t* bytes, int count) {
@@ -55,6 +38,14 @@ void ReceiveOnIntake(int index, HWND window, const uint8_t* bytes, int count) {
 }
 
 }  // namespace
+
+int64_t UnixTimeMs(void*) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const uint64_t ticks = (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;  // 100 ns since 1601
+  constexpr uint64_t kUnixEpochTicks = 116444736000000000u;
+  return static_cast<int64_t>((ticks - kUnixEpochTicks) / 10000);
+}
 
 void ReceiveOnPresentationPort(HWND window, const uint8_t* bytes, int count) {
   ReceiveOnIntake(0, window, bytes, count);

@@ -66,6 +66,10 @@ struct LinkTraits {
 };
 extern const LinkTraits kLinkTraits[kLinkCount];
 
+// UNIX time in milliseconds from the system clock, for fate records and
+// recordings; any thread. The context is unused.
+int64_t UnixTimeMs(void* context);
+
 // Receive functions.
 void ReceiveOnPresentationPort(HWND window, const uint8_t* bytes, int count);
 void ReceiveOnNmea2000Port(HWND window, const uint8_t* bytes, int count);
