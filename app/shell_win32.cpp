@@ -90,6 +90,7 @@ constexpr CommandRoute kCommandRoutes[] = {
     {ID_RECORD, ToggleRecordingCommand},
     {ID_CLEAR_LOGS, ConfirmClearLogs},
     {ID_VERSION, ShowVersion},
+    // Notifications: a reader stored a slot, a broadcast went out.
     {ID_LOG_VDO, NoteSlotAndRepaint},
     {ID_LOG_VDM, NoteSlotAndRepaint},
     {ID_LOG_ABK, NoteSlotAndRepaint},
@@ -170,7 +171,7 @@ constexpr MessageRoute kMessageRoutes[] = {
     {WM_CREATE, OnCreate},    {WM_DESTROY, OnDestroy},     {WM_PAINT, OnPaint},
     {WM_COMMAND, OnCommand},  {WM_MOUSEMOVE, OnMouseMove}, {WM_LBUTTONDOWN, OnLeftButtonDown},
     {WM_SHOWWINDOW, Consume}, {WM_LBUTTONUP, Consume},     {WM_RBUTTONDOWN, Consume},
-    {WM_RBUTTONUP, Consume},  {WM_TIMER, OnTimer},       {kRecordingEndedMessage, OnRecordingEndedMessage},
+    {WM_RBUTTONUP, Consume},  {WM_TIMER, OnTimer},         {kRecordingEndedMessage, OnRecordingEndedMessage},
 };
 
 }  // namespace

@@ -11,7 +11,8 @@ bool OpenFile(void* context, const char* path, char* reason) {
   if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, widePath, MAX_PATH * 2) == 0)
     return SystemReason(GetLastError(), reason);
   // Others may read the file while it grows (a text editor, tail).
-  f->file = CreateFileW(widePath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  f->file =
+      CreateFileW(widePath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f->file == INVALID_HANDLE_VALUE) {
     f->file = nullptr;
     return SystemReason(GetLastError(), reason);
@@ -54,7 +55,8 @@ bool SystemReason(DWORD error, char reason[kRecordReasonRoom]) {
   while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ')) --length;
   const int room = kRecordReasonRoom;
   const int bytes =
-      length > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), reason, room - 1, nullptr, nullptr) : 0;
+      length > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), reason, room - 1, nullptr, nullptr)
+                 : 0;
   if (bytes > 0)
     reason[bytes] = 0;
   else

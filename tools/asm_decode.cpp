@@ -41,8 +41,8 @@ constexpr const char kUsage[] = "usage: asm-decode [--chunk N] [--sentences] [--
 
 struct Options {
   int chunk = kDefaultChunk;
-  bool sentences = false;  // one line per sentence and its fate, not per message
-  bool stats = false;      // the counters at the end
+  bool sentences = false;      // one line per sentence and its fate, not per message
+  bool stats = false;          // the counters at the end
   const char* link = nullptr;  // only the lines received on this port (TAG block s:)
 };
 Options options;
@@ -504,7 +504,8 @@ bool DecodeInput(const char* path, const IntakeTarget& target) {
   }
   CloseInput(fd);
   // A last line without its line end.
-  if (options.link != nullptr) FeedInChunks(target, kept, KeepLinkLines(reinterpret_cast<const uint8_t*>("\n"), 1, kept));
+  if (options.link != nullptr)
+    FeedInChunks(target, kept, KeepLinkLines(reinterpret_cast<const uint8_t*>("\n"), 1, kept));
   return ok;
 }
 
@@ -553,12 +554,9 @@ void PrintHelp() {
 int ParseOptions(int argc, char** argv) {
   enum { kChunk = 256, kSentences, kStats, kLink };
   static const option kLong[] = {
-      {"chunk", required_argument, nullptr, kChunk},
-      {"sentences", no_argument, nullptr, kSentences},
-      {"stats", no_argument, nullptr, kStats},
-      {"link", required_argument, nullptr, kLink},
-      {"help", no_argument, nullptr, 'h'},
-      {nullptr, 0, nullptr, 0},
+      {"chunk", required_argument, nullptr, kChunk}, {"sentences", no_argument, nullptr, kSentences},
+      {"stats", no_argument, nullptr, kStats},       {"link", required_argument, nullptr, kLink},
+      {"help", no_argument, nullptr, 'h'},           {nullptr, 0, nullptr, 0},
   };
   int c;
   while ((c = getopt_long(argc, argv, "h", kLong, nullptr)) != -1) {

@@ -338,7 +338,8 @@ TEST(SessionRecorder, StatusTextNamesTheFileAndCountsWhatWasAndWasNotWritten) {
       {{kRecorderIdle, 5, 0}, "", "nothing recording: no text"},
       {{kRecorderRecording, 1, 0}, "Recording asm-20261208-101500.nmea \u00B7 1 line", "one line"},
       {{kRecorderRecording, 1204, 0}, "Recording asm-20261208-101500.nmea \u00B7 1 204 lines", "grouped thousands"},
-      {{kRecorderEnding, 4097, 1}, "Recording asm-20261208-101500.nmea \u00B7 4 097 lines \u00B7 1 not written",
+      {{kRecorderEnding, 4097, 1},
+       "Recording asm-20261208-101500.nmea \u00B7 4 097 lines \u00B7 1 not written",
        "a loss shows until the recording is finished"},
   };
   for (const Row& row : rows) {
