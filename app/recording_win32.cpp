@@ -35,9 +35,13 @@ void SetRecordMenuText(HWND window, const wchar_t* text) {
   DrawMenuBar(window);  // the item sits on the menu bar itself
 }
 
+// A box's text holds the path and a reason at most; UTF-16 takes no more
+// units than UTF-8 takes bytes.
+constexpr int kBoxTextRoom = sizeof recordPath + 2 * kRecordReasonRoom;
+
 void ShowUtf8Box(HWND window, const char* text, UINT icon) {
-  wchar_t wide[1024];
-  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, 1024) == 0) wide[0] = 0;
+  wchar_t wide[kBoxTextRoom];
+  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, kBoxTextRoom) == 0) wide[0] = 0;
   MessageBoxW(window, wide, kRecordCaption, icon);
 }
 
@@ -68,7 +72,7 @@ void StartRecordingTo(HWND window, const wchar_t* path) {
   if (WideCharToMultiByte(CP_UTF8, 0, path, -1, recordPath, sizeof recordPath, nullptr, nullptr) == 0) return;
   char reason[kRecordReasonRoom];
   if (!StartRecording(&sessionRecorder, FileRecordSink(&recordFile), recordPath, reason)) {
-    char text[sizeof recordPath + kRecordReasonRoom + 64];
+    char text[kBoxTextRoom];
     snprintf(text, sizeof text, "Cannot record to %s:\n%s", recordPath, reason);
     ShowUtf8Box(window, text, MB_ICONERROR);
     return;
@@ -95,7 +99,7 @@ void AskAndStart(HWND window) {
 // A recording that ended other than by the user's wish is told.
 void TellRecordingEnd(HWND window, const RecordingReport& report) {
   if (report.end != kRecordingBufferFull && report.end != kRecordingWriteFailed) return;
-  char text[sizeof recordPath + 2 * kRecordReasonRoom];
+  char text[kBoxTextRoom];
   DescribeRecordingEnd(report, recordPath, text, sizeof text);
   ShowUtf8Box(window, text, MB_ICONWARNING);
 }
