@@ -5,6 +5,24 @@
 
 namespace {
 
+// The system's message for `error` as UTF-8 without its line end, into
+// `reason`. Returns false, for the sink's failures.
+bool SystemReason(DWORD error, char* reason) {
+  wchar_t text[kRecordReasonRoom];
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                kRecordReasonRoom, nullptr);
+  while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ')) --length;
+  const int room = kRecordReasonRoom;
+  const int bytes =
+      length > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), reason, room - 1, nullptr, nullptr)
+                 : 0;
+  if (bytes > 0)
+    reason[bytes] = 0;
+  else
+    snprintf(reason, room, "system error %lu", static_cast<unsigned long>(error));
+  return false;
+}
+
 bool OpenFile(void* context, const char* path, char* reason) {
   auto* f = static_cast<FileSinkFile*>(context);
   wchar_t widePath[MAX_PATH * 2];
@@ -47,22 +65,6 @@ bool CloseFile(void* context, char* reason) {
 }
 
 }  // namespace
-
-bool SystemReason(DWORD error, char reason[kRecordReasonRoom]) {
-  wchar_t text[kRecordReasonRoom];
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                                kRecordReasonRoom, nullptr);
-  while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ')) --length;
-  const int room = kRecordReasonRoom;
-  const int bytes =
-      length > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), reason, room - 1, nullptr, nullptr)
-                 : 0;
-  if (bytes > 0)
-    reason[bytes] = 0;
-  else
-    snprintf(reason, room, "system error %lu", static_cast<unsigned long>(error));
-  return false;
-}
 
 RecordSink FileRecordSink(FileSinkFile* file) {
   return {OpenFile, WriteAll, FlushFile, CloseFile, file};

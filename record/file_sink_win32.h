@@ -10,7 +10,3 @@ struct FileSinkFile {
   HANDLE file;
 };
 RecordSink FileRecordSink(FileSinkFile* file);
-
-// The system's message for `error` (GetLastError), as UTF-8 without its
-// line end, into `reason`. Returns false, for the sink's failures.
-bool SystemReason(DWORD error, char reason[kRecordReasonRoom]);

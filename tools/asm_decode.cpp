@@ -471,9 +471,9 @@ void FeedInChunks(const IntakeTarget& target, const uint8_t* bytes, long count) 
   }
 }
 
-// Feeds one input to the intake in chunks of `chunk` bytes, as a reader
-// thread delivers them (each read's last chunk may be shorter). Returns false
-// when the input could not be read.
+// Feeds one input to the intake (with --link only its port's lines) in
+// chunks, each read's last chunk possibly shorter. Returns false when the
+// input could not be read.
 bool DecodeInput(const char* path, const IntakeTarget& target) {
   static uint8_t buffer[1 << 16];
   static uint8_t kept[2 * sizeof buffer + kLinkLineRoom + 2];
