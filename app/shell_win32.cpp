@@ -5,6 +5,7 @@
 #include "app/shell_win32.h"
 
 #include "app/link_menu_win32.h"
+#include "app/recording_win32.h"
 #include "app/version_text.h"
 #include "log/timeline_win32.h"
 #include "monitor/link_monitor_win32.h"
@@ -48,6 +49,10 @@ void SendBbmToNmea2000(HWND window, WPARAM, LPARAM) {
 // lParam: 0 from the menu, a link (1 to 3) from a status bar part.
 void OpenMonitor(HWND window, WPARAM, LPARAM lParam) {
   OpenSentenceMonitor(window, lParam >= 1 && lParam <= kMonitorLinks ? static_cast<int>(lParam) : 0);
+}
+
+void ToggleRecordingCommand(HWND window, WPARAM, LPARAM) {
+  ToggleRecording(window);
 }
 
 void ConfirmClearLogs(HWND window, WPARAM, LPARAM) {
@@ -94,8 +99,10 @@ constexpr CommandRoute kCommandRoutes[] = {
     {ID_BBM_NMEA2000, SendBbmToNmea2000},
     // The sentence monitor, from the menu or from a status bar part.
     {ID_MONITOR, OpenMonitor},
+    {ID_RECORD, ToggleRecordingCommand},
     {ID_CLEAR_LOGS, ConfirmClearLogs},
     {ID_VERSION, ShowVersion},
+    // Notifications: a reader stored a slot, a broadcast went out.
     {ID_LOG_VDO, NoteSlotAndRepaint},
     {ID_LOG_VDM, NoteSlotAndRepaint},
     {ID_LOG_ABK, NoteSlotAndRepaint},
@@ -108,6 +115,7 @@ using MessageHandler = LRESULT (*)(HWND window, WPARAM wParam, LPARAM lParam);
 
 LRESULT OnCreate(HWND window, WPARAM, LPARAM) {
   InitLog(&messageLog);
+  InitRecording();
   LayoutTimeline(window);
   StartLinkActivity(window);
   StartLinkMenuNames(window);
@@ -122,6 +130,8 @@ LRESULT OnDestroy(HWND, WPARAM, LPARAM) {
   for (int link : kShutdownOrder) {
     if (serialLinks[link].connected) CloseLink(link);
   }
+  // After the links: what they received while closing is in the file.
+  EndRecordingAtExit();
   ReleaseTimeline();
   PostQuitMessage(0);
   return 0;
@@ -162,6 +172,11 @@ LRESULT OnNotify(HWND window, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
+LRESULT OnRecordingEndedMessage(HWND window, WPARAM, LPARAM) {
+  OnRecordingEnded(window);
+  return 0;
+}
+
 LRESULT OnMouseMove(HWND window, WPARAM, LPARAM lParam) {
   ShowHoverTitle(window, lParam);
   return 0;
@@ -187,7 +202,7 @@ constexpr MessageRoute kMessageRoutes[] = {
     {WM_COMMAND, OnCommand},  {WM_MOUSEMOVE, OnMouseMove}, {WM_LBUTTONDOWN, OnLeftButtonDown},
     {WM_SHOWWINDOW, Consume}, {WM_LBUTTONUP, Consume},     {WM_RBUTTONDOWN, Consume},
     {WM_RBUTTONUP, Consume},  {WM_TIMER, OnTimer},         {kLinkMonitorWake, OnLinkMonitorWake},
-    {WM_SIZE, OnSize},        {WM_NOTIFY, OnNotify},
+    {WM_SIZE, OnSize},        {WM_NOTIFY, OnNotify},       {kRecordingEndedMessage, OnRecordingEndedMessage},
 };
 
 }  // namespace

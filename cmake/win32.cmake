@@ -7,7 +7,7 @@ file(GLOB win32_sources CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/app/*_win32.cpp ${PROJECT_SOURCE_DIR}/log/*_win32.cpp
      ${PROJECT_SOURCE_DIR}/serial/*_win32.cpp ${PROJECT_SOURCE_DIR}/views/*_win32.cpp
      ${PROJECT_SOURCE_DIR}/transmit/*_win32.cpp ${PROJECT_SOURCE_DIR}/nmea/*_win32.cpp
-     ${PROJECT_SOURCE_DIR}/monitor/*_win32.cpp)
+     ${PROJECT_SOURCE_DIR}/monitor/*_win32.cpp ${PROJECT_SOURCE_DIR}/record/*_win32.cpp)
 if(win32_sources AND EXISTS ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
   add_executable(asm-client WIN32 ${win32_sources} ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
   # windres writes no dependency file, so name what the script pulls in.
@@ -17,7 +17,8 @@ if(win32_sources AND EXISTS ${PROJECT_SOURCE_DIR}/res/asm_client.rc)
   set_source_files_properties(${PROJECT_SOURCE_DIR}/res/asm_client.rc PROPERTIES OBJECT_DEPENDS "${rc_parts}")
   target_include_directories(asm-client PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/res)
   target_compile_definitions(asm-client PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-  target_link_libraries(asm-client PRIVATE asm_core comctl32 gdi32 user32 advapi32)
+  target_link_libraries(asm-client PRIVATE asm_core comctl32 comdlg32 gdi32 user32 advapi32 shell32
+                                                   ole32 uuid)
 endif()
 
 # The command-line decoder: a console program from the same source as on

@@ -10,14 +10,17 @@
 
 #include <iterator>
 
+#include "app/recording_win32.h"
 #include "app/shell_win32.h"
 #include "monitor/link_monitor_win32.h"
 #include "res/resource.h"
 
 namespace {
 
+constexpr int kRecordingPart = 0;  // a part's "link" that shows the recording instead
+
 struct StatusBarPart {
-  int link;          // 1 to 3: shows linkMonitor.status.parts[link - 1]
+  int link;          // 1 to 3: shows linkMonitor.status.parts[link - 1]; kRecordingPart: the recording
   int row;           // which of the bar's rows, from the top
   int rightPercent;  // its right edge, in per cent of the row's width
 };
@@ -25,12 +28,13 @@ struct StatusBarPart {
 // One row per AIS link: a connected link's part ("Presentation Port: COM7
 // 38400 · 1 204 in · 1 190 stored · 3 rejected · 21/s") is about 360 pixels
 // wide at 96 DPI and 540 at 144, so two do not fit side by side in the
-// window's 800. The Sensor Port's part is short; its row has room for one
-// more part beside it.
+// window's 800. The Sensor Port's part is short; the recording's file name
+// and line count share its row.
 constexpr StatusBarPart kStatusBarParts[] = {
     {1, 0, 100},
     {2, 1, 100},
-    {3, 2, 100},
+    {3, 2, 45},
+    {kRecordingPart, 2, 100},
 };
 constexpr int kStatusBarRows = 3;
 constexpr int kMaxPartsInRow = 4;
@@ -123,14 +127,25 @@ int AddRow(HWND window, int row, int top, int width) {
   return height;
 }
 
-void ShowParts(uint32_t links) {
+// A part's bit in ShowParts' set: bit n - 1 for link n, as the tick says.
+constexpr uint32_t kRecordingBit = 1u << 31;
+
+uint32_t PartBit(const StatusBarPart& part) {
+  return part.link == kRecordingPart ? kRecordingBit : 1u << (part.link - 1);
+}
+
+void ShowParts(uint32_t parts) {
   for (int i = 0; i < static_cast<int>(std::size(kStatusBarParts)); ++i) {
     const StatusBarPart& part = kStatusBarParts[i];
-    if ((links & (1u << (part.link - 1))) == 0 || rows[part.row] == nullptr) continue;
+    if ((parts & PartBit(part)) == 0 || rows[part.row] == nullptr) continue;
     // The texts are UTF-8 ("·" between the items).
+    char utf8[kStatusTextRoom];
+    if (part.link == kRecordingPart)
+      RecordingStatusText(utf8, sizeof utf8);
+    else
+      lstrcpynA(utf8, linkMonitor.status.parts[part.link - 1].text, sizeof utf8);
     wchar_t text[kStatusTextRoom];
-    if (MultiByteToWideChar(CP_UTF8, 0, linkMonitor.status.parts[part.link - 1].text, -1, text, kStatusTextRoom) == 0)
-      text[0] = 0;
+    if (MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text, kStatusTextRoom) == 0) text[0] = 0;
     SendMessageW(rows[part.row], SB_SETTEXTW, IndexInRow(i), reinterpret_cast<LPARAM>(text));
     SetPartTip(rows[part.row], IndexInRow(i), text);
   }
@@ -151,7 +166,12 @@ void AddLinkStatusBar(HWND window) {
 }
 
 void ShowChangedLinkStatus(HWND, const LinkMonitorTick& tick) {
-  ShowParts(tick.changedParts);
+  // The recording's line count moves with the links, so it follows each tick.
+  ShowParts(tick.changedParts | kRecordingBit);
+}
+
+void ShowRecordingStatus() {
+  ShowParts(kRecordingBit);
 }
 
 bool OnLinkStatusBarNotify(HWND window, LPARAM lParam) {
@@ -161,7 +181,7 @@ bool OnLinkStatusBarNotify(HWND window, LPARAM lParam) {
   if (header->code != NM_CLICK) return true;
   const auto index = static_cast<int>(reinterpret_cast<const NMMOUSE*>(lParam)->dwItemSpec);
   for (int i = 0; i < static_cast<int>(std::size(kStatusBarParts)); ++i) {
-    if (kStatusBarParts[i].row == row && IndexInRow(i) == index)
+    if (kStatusBarParts[i].row == row && IndexInRow(i) == index && kStatusBarParts[i].link != kRecordingPart)
       PostMessageW(window, WM_COMMAND, ID_MONITOR, kStatusBarParts[i].link);
   }
   return true;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "monitor/link_status.h"
 #include "nmea/tag_block.h"
 
 namespace {
@@ -344,7 +345,7 @@ int DescribeRecordingEnd(const RecordingReport& report, const char* file, char* 
       break;
     case kRecordingWriteFailed:
       length = snprintf(out, static_cast<size_t>(room),
-                        "Recording stopped: %s could not be written (%s). %llu lines were written; %llu did not "
+                        "Recording stopped: %s could not be written: %s\n%llu lines were written; %llu did not "
                         "reach the file. The links keep working.",
                         file, report.reason, written, dropped);
       break;
@@ -353,5 +354,20 @@ int DescribeRecordingEnd(const RecordingReport& report, const char* file, char* 
           snprintf(out, static_cast<size_t>(room), "Recording stopped: %llu lines were written to %s.", written, file);
       break;
   }
+  return length < room ? length : room - 1;
+}
+
+int FormatRecordingStatus(const RecorderStatus& status, const char* file, char* out, int room) {
+  if (room <= 0) return 0;
+  out[0] = 0;
+  if (status.state == kRecorderIdle) return 0;
+  char written[32];
+  char dropped[32];
+  FormatCount(status.linesWritten, written, sizeof written);
+  FormatCount(status.linesDropped, dropped, sizeof dropped);
+  int length = snprintf(out, static_cast<size_t>(room), "Recording %s \u00B7 %s %s", file, written,
+                        status.linesWritten == 1 ? "line" : "lines");
+  if (status.linesDropped != 0 && length >= 0 && length < room)
+    length += snprintf(out + length, static_cast<size_t>(room - length), " \u00B7 %s not written", dropped);
   return length < room ? length : room - 1;
 }

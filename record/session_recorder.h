@@ -162,3 +162,8 @@ RecorderStatus ReadRecorderStatus(const SessionRecorder* recorder);
 // What a person reads when a recording ends: how it ended, the lines
 // written to `file` and the lines that did not reach it. Returns the length.
 int DescribeRecordingEnd(const RecordingReport& report, const char* file, char* out, int room);
+
+// The status bar's recording part: "Recording <file> · 1 204 lines", and
+// "· 3 not written" when lines did not reach the file; empty when idle.
+// `file` is the name shown (UTF-8). Returns the length.
+int FormatRecordingStatus(const RecorderStatus& status, const char* file, char* out, int room);

@@ -36,6 +36,9 @@
 #define IDC_MONITOR_CLEAR 41108
 #define IDC_MONITOR_LIST 41109
 
+/* Starts and stops recording the session. */
+#define ID_RECORD 41200
+
 /* Settings dialogs. */
 #define IDD_PRESENTATION_SETTINGS 1481
 #define IDD_NMEA_SETTINGS 1482

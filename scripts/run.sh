@@ -68,8 +68,10 @@ if [ $build -eq 1 ]; then
     cmake --build "$win64_dir" --target asm-client asm-driver; } ||
     { echo "run: the win64 build failed" >&2; exit 1; }
 fi
-export ASM_SIM=$native_dir/asm-sim
-[ -x "$ASM_SIM" ] || { echo "run: no asm-sim at $ASM_SIM: build without --no-build" >&2; exit 1; }
+export ASM_SIM=$native_dir/asm-sim ASM_DECODE=$native_dir/asm-decode
+for tool in "$ASM_SIM" "$ASM_DECODE"; do
+  [ -x "$tool" ] || { echo "run: no $(basename "$tool") at $tool: build without --no-build" >&2; exit 1; }
+done
 
 if [ $headless -eq 0 ] && [ -n "${DISPLAY:-}" ] && timeout 10 xdpyinfo >/dev/null 2>&1; then
   export E2E_DISPLAY=$DISPLAY
@@ -87,7 +89,7 @@ E2E_NAME=run
 OWN_MMSI=244123456
 SIM7_LOG=$E2E_HOME/sim-com7.log
 SIM9_LOG=$E2E_HOME/sim-com9.log
-TRACE=$E2E_HOME/client.out
+RECORDING=$E2E_HOME/run.nmea
 rm -f "$E2E_SHOTS"/run-*.png
 
 # The simulators first, so that their links exist when Wine lists the ports.
@@ -96,9 +98,7 @@ e2e_sim_port COM9 "$SIM9_LOG" --role sensor
 # COM8 on a plain pseudo-terminal pair; Wine then lists all three ports.
 e2e_ports COM8
 
-# The client's trace of stored slots (OutputDebugStringA) tells which column
-# the simulator's answer landed in.
-WINEDEBUG=-all,+debugstr e2e_start_client
+e2e_start_client
 
 if [ -n "${E2E_DISPLAY:-}" ]; then
   trap 'exit 0' INT TERM # Ctrl-C is the normal way out; the EXIT trap cleans up
@@ -160,13 +160,19 @@ shot() {
     say "  picture docs/$docs_name"
   fi
 }
-# "slot notification" pairs of the client's trace, oldest first.
+# "slot kind" of every message the Presentation Port stored, oldest first,
+# from the client's recording of its links: the log holds nothing else, so
+# asm-decode's slots are the client's.
 stored_slots() {
-  tr -d '\r' <"$TRACE" | sed -n 's/.*link 1 stored slot \([0-9]*\) notification \([0-9]*\).*/\1 \2/p'
+  [ -f "$RECORDING" ] && "$ASM_DECODE" --link COM7 "$RECORDING" | jq -r '"\(.slot) \(.kind)"'
 }
 stored_count() { stored_slots | wc -l; }
 
 e2e_plot_geometry
+begin_step "record the session (Record..., saved as $RECORDING)"
+e2e_drive menu "$ID_RECORD" -- wait-window "Record Session" "#32770" \
+  -- set-text "Record Session" 1148 "Z:${RECORDING//\//\\}" -- click "Record Session" "$IDOK" \
+  -- wait-gone "Record Session" >/dev/null
 
 # Clicks column I; prints the title of the view it opened (any view, the
 # generic view's too), or nothing.
@@ -187,9 +193,9 @@ shot traffic
 
 begin_step "BBM to Presentation Port; wait for the simulator's !AIVDO message 8 and \$AIABK"
 bbm_before=$(grep -c 'BBM [0-9]* complete' "$SIM7_LOG")
-abk_before=$(stored_slots | grep -c " $ID_LOG_ABK\$")
+abk_before=$(stored_slots | grep -c " ABK\$")
 e2e_drive menu "$ID_BBM_PRESENTATION" >/dev/null
-answered() { [ "$(stored_slots | grep -c " $ID_LOG_ABK\$")" -gt "$abk_before" ]; }
+answered() { [ "$(stored_slots | grep -c " ABK\$")" -gt "$abk_before" ]; }
 e2e_wait_for 15 answered || e2e_die "no ABK reached the client's log within 15 s (see $SIM7_LOG)"
 [ "$(grep -c 'BBM [0-9]* complete' "$SIM7_LOG")" -gt "$bbm_before" ] ||
   e2e_die "the simulator did not take the client's BBM: $(grep -E 'BBM|bad|ignored' "$SIM7_LOG" | tail -3)"
@@ -198,7 +204,7 @@ grep -E '> !AIVDO,[0-9],[0-9],[0-9]*,[AB],8|> \$AIABK' "$SIM7_LOG" | tail -n 3 |
   sed 's/^asm-sim: > /run:   simulator answered /; s/\\x0D\\x0A$//'
 # The simulator sends its VDO just before the ABK, and nothing in between on
 # this link: the met/hydro report is in the column left of the ABK's.
-abk_slot=$(stored_slots | awk -v abk="$ID_LOG_ABK" '$2 == abk { s = $1 } END { print s }')
+abk_slot=$(stored_slots | awk '$2 == "ABK" { s = $1 } END { print s }')
 met_slot=$(((abk_slot + 49) % 50))
 say "  ABK in column $abk_slot, the echoed message 8 in column $met_slot"
 e2e_drive hover "$(e2e_click_x "$abk_slot")" "$(e2e_row_y 8)" -- sleep 300 -- title main >/dev/null

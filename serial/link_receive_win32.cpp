@@ -8,8 +8,6 @@
 // link's new reader starts only after the old one has ended).
 #include <windows.h>
 
-#include <cstdio>
-
 #include "app/shell_win32.h"
 #include "app/unix_time_win32.h"
 #include "nmea/link_intakes.h"
@@ -18,7 +16,7 @@
 namespace {
 
 struct IntakeNotifyContext {
-  int linkNumber;  // 1 or 2, for the trace
+  int linkNumber;  // 1 or 2, for the fate records
   HWND window;     // the delivery window of the current chunk
 };
 
@@ -32,13 +30,7 @@ int64_t FateClock(void*) {
 // not rewrite it meanwhile.
 void NotifyStoredSlot(void* context, int32_t kind, int32_t slot) {
   const auto* notify = static_cast<const IntakeNotifyContext*>(context);
-  const UINT notification = LogCommandOf(kind);
-  SendMessageA(notify->window, WM_COMMAND, notification, slot);
-  // One trace line per stored slot, for soak runs (invisible to users).
-  char trace[80];
-  snprintf(trace, sizeof trace, "asm-client: link %d stored slot %d notification %u\n", notify->linkNumber,
-           static_cast<int>(slot), static_cast<unsigned>(notification));
-  OutputDebugStringA(trace);
+  SendMessageA(notify->window, WM_COMMAND, LogCommandOf(kind), slot);
 }
 
 void ReceiveOnIntake(int index, HWND window, const uint8_t* bytes, int count) {

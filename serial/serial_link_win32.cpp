@@ -20,6 +20,7 @@
 #include <cstring>
 #include <new>
 
+#include "app/recording_win32.h"
 #include "app/shell_win32.h"
 #include "res/resource.h"
 #include "serial/baud_text.h"
@@ -520,6 +521,7 @@ int OpenLink(int link, HWND window, const char* portName, const char* baudText, 
   session->writesStalled = false;
   ResetEvent(session->stopEvent);
   record->connected.store(1);  // before the reader first tests it
+  SetRecordedPort(&sessionRecorder, link, portName);
   const HANDLE thread = CreateThread(nullptr, 0, LinkReaderThread, session, 0, nullptr);
   if (thread == nullptr) {
     const DWORD error = GetLastError();

@@ -4,7 +4,8 @@
 // with the texts of that view's cells (of the generic view, its rows, label
 // to value); or, with --sentences, one line per sentence with its fate. One
 // intake and a 50-slot log, exactly as the Presentation Port feeds them;
-// single-threaded.
+// with --link, only the lines a recording says were received on that port.
+// Single-threaded.
 #include <cerrno>
 #include <charconv>
 #include <cstddef>
@@ -30,6 +31,7 @@
 #include "nmea/fate_ring.h"
 #include "nmea/intake_counters.h"
 #include "nmea/sentence_intake.h"
+#include "nmea/tag_block.h"
 #include "views/generic_view.h"
 #include "views/view_model.h"
 
@@ -37,12 +39,13 @@ namespace {
 
 constexpr int kDefaultChunk = 128;
 constexpr int kMaxChunk = 128;
-constexpr const char kUsage[] = "usage: asm-decode [--chunk N] [--sentences] [--stats] [FILE ...]\n";
+constexpr const char kUsage[] = "usage: asm-decode [--chunk N] [--sentences] [--stats] [--link PORT] [FILE ...]\n";
 
 struct Options {
   int chunk = kDefaultChunk;
-  bool sentences = false;  // one line per sentence and its fate, not per message
-  bool stats = false;      // the counters at the end
+  bool sentences = false;      // one line per sentence and its fate, not per message
+  bool stats = false;          // the counters at the end
+  const char* link = nullptr;  // only the lines received on this port (TAG block s:)
 };
 Options options;
 
@@ -439,13 +442,69 @@ long EndSentencesWithCarriageReturn(const uint8_t* in, long count, uint8_t* out)
   return written;
 }
 
-// Feeds one input to the intake in chunks of `chunk` bytes, as a reader
-// thread delivers them (each read's last chunk may be shorter). Returns false
-// when the input could not be read.
+// --link: the lines of a recording that were received on one port, each
+// put out whole (TAG block and all) with CR LF. Lines are cut at CR and LF
+// as the recorder cuts them and may span reads; a line too long for any
+// recorded one is passed over whole.
+constexpr int kLinkLineRoom = 1024;
+struct LinkLineFilter {
+  char line[kLinkLineRoom];
+  int length = 0;
+  bool overlong = false;
+};
+LinkLineFilter linkFilter;
+
+void EndLinkLine(uint8_t* out, long* written) {
+  LinkLineFilter& f = linkFilter;
+  if (f.length > 0 && !f.overlong) {
+    TaggedLine tagged;
+    ParseTaggedLine(f.line, f.length, &tagged);
+    if (ReceivedOn(tagged.tag, options.link)) {
+      memcpy(out + *written, f.line, static_cast<size_t>(f.length));
+      *written += f.length;
+      out[(*written)++] = '\r';
+      out[(*written)++] = '\n';
+    }
+  }
+  f.length = 0;
+  f.overlong = false;
+}
+
+// Returns the bytes written to `out`: at most a carried line, `count` and
+// one byte more for every line end.
+long KeepLinkLines(const uint8_t* in, long count, uint8_t* out) {
+  LinkLineFilter& f = linkFilter;
+  long written = 0;
+  for (long i = 0; i < count; ++i) {
+    const char c = static_cast<char>(in[i]);
+    if (c == '\r' || c == '\n') {
+      EndLinkLine(out, &written);
+    } else if (f.length == kLinkLineRoom) {
+      f.overlong = true;
+    } else {
+      f.line[f.length++] = c;
+    }
+  }
+  return written;
+}
+
+// Feeds bytes to the intake in chunks of --chunk bytes, as a reader thread
+// delivers them.
+void FeedInChunks(const IntakeTarget& target, const uint8_t* bytes, long count) {
+  for (long at = 0; at < count; at += options.chunk) {
+    const int size = count - at < options.chunk ? static_cast<int>(count - at) : options.chunk;
+    FeedIntake(&intake, &target, bytes + at, size);
+    if (options.sentences) PrintFates();  // a chunk never holds more fates than the ring
+  }
+}
+
+// Feeds one input to the intake (with --link only its port's lines) in
+// chunks, each read's last chunk possibly shorter. Returns false when the
+// input could not be read.
 bool DecodeInput(const char* path, const IntakeTarget& target) {
-  const int chunk = options.chunk;
   static uint8_t buffer[1 << 16];
-  static uint8_t lines[2 * sizeof buffer];
+  static uint8_t kept[2 * sizeof buffer + kLinkLineRoom + 2];
+  static uint8_t lines[2 * sizeof kept];
   const int fd = OpenInput(path);
   if (fd < 0) {
     ReportUnreadable(path, errno);
@@ -460,16 +519,20 @@ bool DecodeInput(const char* path, const IntakeTarget& target) {
       break;
     }
     if (got == 0) break;
-    const long count = EndSentencesWithCarriageReturn(buffer, got, lines);
-    for (long at = 0; at < count; at += chunk) {
-      const int size = count - at < chunk ? static_cast<int>(count - at) : chunk;
-      FeedIntake(&intake, &target, lines + at, size);
-      if (options.sentences) PrintFates();  // a chunk never holds more fates than the ring
+    const uint8_t* read = buffer;
+    long size = got;
+    if (options.link != nullptr) {
+      size = KeepLinkLines(buffer, got, kept);
+      read = kept;
     }
+    FeedInChunks(target, lines, EndSentencesWithCarriageReturn(read, size, lines));
     WriteOutput();  // a live stream shows its messages as they come
     fflush(stdout);
   }
   CloseInput(fd);
+  // A last line without its line end.
+  if (options.link != nullptr)
+    FeedInChunks(target, kept, KeepLinkLines(reinterpret_cast<const uint8_t*>("\n"), 1, kept));
   return ok;
 }
 
@@ -506,19 +569,21 @@ void PrintHelp() {
       "  --stats       print the intake's counters at the end: bytes (with the CR\n"
       "                added to lines ending in LF alone), sentences, each fate and\n"
       "                the unfinished messages discarded; as a last line, or with\n"
-      "                --sentences on standard error\n",
+      "                --sentences on standard error\n"
+      "  --link PORT   decode only the lines received on PORT (COM7): those whose\n"
+      "                TAG block names it as source (s:), as a recording made by\n"
+      "                the client or another recorder marks them; lines without a\n"
+      "                TAG block belong to no port\n",
       stdout);
 }
 
 // Returns -1 to run, else the exit status.
 int ParseOptions(int argc, char** argv) {
-  enum { kChunk = 256, kSentences, kStats };
+  enum { kChunk = 256, kSentences, kStats, kLink };
   static const option kLong[] = {
-      {"chunk", required_argument, nullptr, kChunk},
-      {"sentences", no_argument, nullptr, kSentences},
-      {"stats", no_argument, nullptr, kStats},
-      {"help", no_argument, nullptr, 'h'},
-      {nullptr, 0, nullptr, 0},
+      {"chunk", required_argument, nullptr, kChunk}, {"sentences", no_argument, nullptr, kSentences},
+      {"stats", no_argument, nullptr, kStats},       {"link", required_argument, nullptr, kLink},
+      {"help", no_argument, nullptr, 'h'},           {nullptr, 0, nullptr, 0},
   };
   int c;
   while ((c = getopt_long(argc, argv, "h", kLong, nullptr)) != -1) {
@@ -531,6 +596,11 @@ int ParseOptions(int argc, char** argv) {
         break;
       case kStats:
         options.stats = true;
+        break;
+      case kLink:
+        if (optarg[0] == '\0' || strlen(optarg) > kTagStationChars)
+          return UsageError("--link takes a port name of 1 to 15 characters, not", optarg);
+        options.link = optarg;
         break;
       case 'h':
         PrintHelp();

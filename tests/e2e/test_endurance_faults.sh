@@ -4,6 +4,8 @@
 #  - hostile sentences: 10 000 bytes, 100 fields, NUL bytes, cut short, each
 #    followed at once by a good sentence, which must be stored (or shown and
 #    counted, on the Sensor Port);
+#    the client records its links from the flood's end on, and what a link
+#    stored is read from the recording (asm-decode --link);
 #  - the Presentation Port closed and opened again many times through its
 #    settings dialog while traffic flows: no hang, no crash, no growth in
 #    threads, handles or open files;
@@ -24,7 +26,6 @@ PRESENTATION="AIS Presentation Port Settings"
 NMEA="AIS Nmea Port Settings"
 SENSOR="Sensor Data Stream - Settings"
 REPORT="Remote Connection Status"
-KIND_OF_NOTIFICATION=([$ID_LOG_VDO]=VDO [$ID_LOG_VDM]=VDM [$ID_LOG_ABK]=ABK)
 
 e2e_ports COM30 COM31 COM32
 e2e_start_client
@@ -52,14 +53,6 @@ no_growth() {
     [ "${a[7]}" -le "${b[7]}" ]
 }
 
-# The kind of the last stored message of LINK, from its trace.
-last_kind() {
-  local notification
-  notification=$(grep -a "asm-client: link $1 stored slot" "$E2E_HOME/client.out" | tail -n 1 |
-    sed -n 's/.*notification \([0-9]*\).*/\1/p')
-  echo "${KIND_OF_NOTIFICATION[$notification]:-none}"
-}
-
 counter() {
   soak_drive get-text "$SENSOR" "$IDC_COUNTER" || return 1
   echo "${SOAK_OUT[0]}"
@@ -75,13 +68,13 @@ counter_settled() {
   return 1
 }
 
-# Sends FILE to PORT and waits until LINK has stored a message of KIND
-# after the ones it had.
+# Sends FILE to PORT and waits until the link on it has stored a message
+# of KIND after the ones it had.
 sent_and_stored() {
-  local port=$1 link=$2 kind=$3 file=$4 before
-  before=$(soak_traces "$link")
+  local port=$1 kind=$2 file=$3 before
+  before=$(soak_recorded "$port")
   cat "$file" >"$(e2e_peer "$port")"
-  stored_after() { [ "$(soak_traces "$link")" -gt "$before" ] && [ "$(last_kind "$link")" = "$kind" ]; }
+  stored_after() { [ "$(soak_recorded "$port")" -gt "$before" ] && [ "$(soak_last_kind "$port")" = "$kind" ]; }
   e2e_wait_for 10 stored_after
 }
 
@@ -98,10 +91,11 @@ kill -0 "$SOAK_PID" || e2e_die "the client ended in the flood"
 e2e_check "the window answers during the flood" soak_drive title main
 wait "$flood1" "$flood3"
 ticks_end=$(soak_ticks "$SOAK_PID")
-soak_result "flood" "$FLOOD s of random bytes on COM30 and COM32: client at $(soak_percent "$ticks_start" "$ticks_end" "$FLOOD") % of a core, $(soak_traces 1) messages stored from it"
+soak_result "flood" "$FLOOD s of random bytes on COM30 and COM32: client at $(soak_percent "$ticks_start" "$ticks_end" "$FLOOD") % of a core"
+soak_record
 python3 "$E2E_SOURCE/tests/soak/malformed.py" ais "$SOAK_DIR/ais" >"$SOAK_DIR/ais.cases"
 python3 "$E2E_SOURCE/tests/soak/malformed.py" sensor "$SOAK_DIR/sensor" >"$SOAK_DIR/sensor.cases"
-e2e_check "a good VDO after the flood is stored" sent_and_stored COM30 1 VDO "$SOAK_DIR/ais/06.bin"
+e2e_check "a good VDO after the flood is stored" sent_and_stored COM30 VDO "$SOAK_DIR/ais/06.bin"
 printf '\r\n' >"$(e2e_peer COM32)"
 e2e_check "the sensor counter settles after the flood" e2e_wait_for 30 counter_settled
 before=$(counter)
@@ -111,8 +105,8 @@ e2e_check "a good GGA after the flood is shown and counted" e2e_wait_for 10 coun
 
 # ---- Hostile sentences, each followed by a good one ----
 while read -r name kind what; do
-  e2e_check "link 1, $what: the next good $kind is stored" sent_and_stored COM30 1 "$kind" "$SOAK_DIR/ais/$name.bin"
-  e2e_check "link 2, $what: the next good $kind is stored" sent_and_stored COM31 2 "$kind" "$SOAK_DIR/ais/$name.bin"
+  e2e_check "link 1, $what: the next good $kind is stored" sent_and_stored COM30 "$kind" "$SOAK_DIR/ais/$name.bin"
+  e2e_check "link 2, $what: the next good $kind is stored" sent_and_stored COM31 "$kind" "$SOAK_DIR/ais/$name.bin"
 done <"$SOAK_DIR/ais.cases"
 soak_result "hostile sentences" "$(wc -l <"$SOAK_DIR/ais.cases") cases on links 1 and 2, each followed by a good sentence"
 while read -r name kind what; do
@@ -169,15 +163,15 @@ soak_feed reopen1 COM30 --rate 200 --seed 3
 feeder1=$SOAK_FEEDER
 soak_feed reopen2 COM31 --rate 200 --seed 4
 feeder2=$SOAK_FEEDER
-stored_before=$(soak_traces)
+stored_before=$(soak_recorded COM30 COM31)
 rounds "$REOPENS" "$ID_PRESENTATION_PORT" "$PRESENTATION" COM30
 kill "$feeder1" "$feeder2" 2>/dev/null
 wait "$feeder1" "$feeder2" 2>/dev/null
-soak_result "reopen rounds" "$((REOPENS - WARM_UP)) of the Presentation Port in $ROUNDS_SECONDS s with 200 sentences/s on it and on the NMEA2000 Port, $(($(soak_traces) - stored_before)) messages stored meanwhile"
+soak_result "reopen rounds" "$((REOPENS - WARM_UP)) of the Presentation Port in $ROUNDS_SECONDS s with 200 sentences/s on it and on the NMEA2000 Port, $(($(soak_recorded COM30 COM31) - stored_before)) messages stored meanwhile"
 soak_result "resources" "start: $start_resources; after round $WARM_UP: $ROUNDS_BEFORE; after round $REOPENS: $ROUNDS_AFTER"
 e2e_check "no growth over the rounds: $ROUNDS_BEFORE -> $ROUNDS_AFTER" no_growth "$ROUNDS_BEFORE" "$ROUNDS_AFTER"
 soak_wait_quiet 10
-e2e_check "a good VDO after the rounds is stored" sent_and_stored COM30 1 VDO "$SOAK_DIR/ais/06.bin"
+e2e_check "a good VDO after the rounds is stored" sent_and_stored COM30 VDO "$SOAK_DIR/ais/06.bin"
 
 # The Sensor Port from its open dialog, under a flood of GGA sentences that
 # keeps its reader sending lines to that very dialog.
@@ -229,7 +223,7 @@ e2e_eq "the link stays open on the vanished device" checked "${SOAK_OUT[3]:-}"
 e2e_pty_pair COM31
 reopen_link "$ID_NMEA2000_PORT" "$NMEA" COM31 back ||
   e2e_fail "the link does not open again on the returned device: ${SOAK_OUT[*]} $(tr -d '\r' <"$E2E_HOME/driver.err")"
-e2e_check "a good ABK on the returned device is stored" sent_and_stored COM31 2 ABK "$SOAK_DIR/ais/00.bin"
+e2e_check "a good ABK on the returned device is stored" sent_and_stored COM31 ABK "$SOAK_DIR/ais/00.bin"
 soak_result "device back" "link 2 reopened on the new pseudo-terminal and stores again"
 
 soak_result "resources at the end" "$(resources)"

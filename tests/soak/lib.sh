@@ -1,9 +1,10 @@
 # Endurance helpers on top of the end-to-end harness (tests/e2e/lib.sh,
 # sourced first): the client's Linux process and its wineserver, their CPU
 # time, memory and threads, traffic feeders on the pseudo-terminal ports,
-# the stored-slot trace, and result lines for the soak summary.
+# the client's own recording of what its links received, and result lines
+# for the soak summary.
 #
-#   soak_begin                 after e2e_begin: tools, trace on, result file
+#   soak_begin                 after e2e_begin: tools, result file
 #   soak_find_pids             sets SOAK_PID (client) and SOAK_SERVER (wineserver)
 #   soak_ticks PID             utime + stime in clock ticks
 #   soak_rss PID, soak_threads PID   VmRSS in kB, number of threads
@@ -11,8 +12,13 @@
 #                              the port; what reached the pipe lands in
 #                              $SOAK_DIR/NAME.sent; sets SOAK_FEEDER (the
 #                              simulator's pid)
-#   soak_traces [LINK]         stored-slot trace lines so far (of one link)
-#   soak_wait_quiet SECS       waits until no slot has been stored for 2 s
+#   soak_record                starts the client's recording ("Record...") into
+#                              $SOAK_RECORDING, unless SOAK_RECORD=0
+#   soak_recorded PORT...      messages the recording's lines received on these
+#                              ports hold, as the client's intake stores them
+#                              (asm-decode --link)
+#   soak_last_kind PORT        the kind (VDM, VDO, ABK) of the last of them
+#   soak_wait_quiet SECS       waits until the recording has not grown for 2 s
 #   soak_drive ACTION...       the driver without ending the test on failure;
 #                              output in SOAK_OUT, status returned
 #   soak_result KEY VALUE      records one figure of the test for the summary
@@ -23,7 +29,9 @@
 #                              and whether it shows the newest
 #
 # Environment: ASM_SIM and ASM_DECODE (default <source>/build/native/...),
-# SOAK_RESULTS (a file that collects the result lines of every test).
+# SOAK_RESULTS (a file that collects the result lines of every test),
+# SOAK_RECORD=0 (no recording: for the client's figures without one; the
+# checks that read the recording then fail).
 
 SOAK_TICK_HZ=$(getconf CLK_TCK)
 
@@ -34,8 +42,29 @@ soak_begin() {
   SOAK_DIR=$E2E_HOME/soak-$E2E_NAME
   rm -rf "$SOAK_DIR"
   mkdir -p "$SOAK_DIR"
-  # The client's stored-slot notifications go to its debug output.
+  SOAK_RECORDING=$SOAK_DIR/session.nmea
+  # The client's traces of links not opened and writes dropped.
   export WINEDEBUG=-all,+debugstr
+}
+
+soak_record() {
+  [ "${SOAK_RECORD:-1}" = 0 ] && return 0
+  local save="Record Session" file_name_box=1148 # the save dialog's file name box (cmb13)
+  e2e_drive menu "$ID_RECORD" -- wait-window "$save" "#32770" \
+    -- set-text "$save" "$file_name_box" "Z:${SOAK_RECORDING//\//\\}" -- click "$save" "$IDOK" -- wait-gone "$save" \
+    >/dev/null
+}
+
+soak_recorded() {
+  local port total=0
+  [ -f "$SOAK_RECORDING" ] || { echo 0; return; }
+  for port in "$@"; do total=$((total + $("$ASM_DECODE" --link "$port" "$SOAK_RECORDING" | wc -l))); done
+  echo "$total"
+}
+
+soak_last_kind() {
+  [ -f "$SOAK_RECORDING" ] || { echo none; return; }
+  "$ASM_DECODE" --link "$1" "$SOAK_RECORDING" | tail -n 1 | jq -r '.kind // "none"'
 }
 
 # The launcher execs into the client, so its pid is the client's; the
@@ -78,16 +107,10 @@ soak_feed() {
   E2E_PIDS+=("$SOAK_FEEDER")
 }
 
-soak_traces() {
-  local pattern='asm-client: link [12] stored slot'
-  [ $# -gt 0 ] && pattern="asm-client: link $1 stored slot"
-  grep -ac "$pattern" "$E2E_HOME/client.out"
-}
-
 soak_wait_quiet() {
   local end=$((SECONDS + $1)) last=-1 now
   while [ $SECONDS -lt $end ]; do
-    now=$(soak_traces)
+    now=$(stat -c %s "$SOAK_RECORDING" 2>/dev/null || echo 0)
     [ "$now" = "$last" ] && return 0
     last=$now
     sleep 2

@@ -304,6 +304,46 @@ print(" ".join(json.loads(l)["fate"] for l in sys.stdin))')
 [[ $fates == "fragmentHeld fragmentHeld stored noStartCharacter stored outOfOrder stored" ]] ||
   fail "multiplexed line fates: $fates"
 
+# --link: a two-port recording whose ports interleave the fragments of
+# their messages decodes, for each port, as that port's lines alone do. Sent
+# lines (d:), lines without a TAG block and a block whose checksum fails
+# belong to no port; port names match without regard to case; the last line
+# may lack its line end.
+tag() {
+  python3 -c 'import sys
+from functools import reduce
+block = sys.argv[1]
+sys.stdout.write("\\%s*%02X\\" % (block, reduce(lambda a, c: a ^ ord(c), block, 0)))' "$1"
+}
+com7=('AIVDM,2,1,3,A,55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8,0' 'AIVDM,2,2,3,A,88888888880,2'
+  'AIVDM,1,1,,A,15M67FC000G?ufbE`FepT@3n00Sa,0')
+com8=('AIVDM,2,1,3,B,53am5`02@=gA0Ptr2204pA8Fl:2222222222220l1HC554I<09UmmsPS,0' 'AIVDM,2,2,3,B,p8888888880,2')
+{
+  tag 's:COM7,c:1733612345000'; frame "${com7[0]}"; printf '\r\n'
+  tag 's:COM8,c:1733612345010'; frame "${com8[0]}"; printf '\r\n'
+  tag 'd:COM7,c:1733612345020'; frame 'AIVDM,1,1,,B,15M67FC000G?ufbE`FepT@3n00Sa,0'; printf '\r\n'
+  frame 'AIVDM,1,1,,B,15M67FC000G?ufbE`FepT@3n00Sa,0'; printf '\r\n'
+  printf '\\s:COM7,c:1733612345030*00\\'; frame 'AIVDM,1,1,,B,15M67FC000G?ufbE`FepT@3n00Sa,0'; printf '\n'
+  tag 's:COM7,c:1733612345040'; frame "${com7[1]}"; printf '\n'
+  tag 's:COM8,c:1733612345050'; frame "${com8[1]}"; printf '\r\n'
+  tag 's:com7,c:1733612345060'; frame "${com7[2]}"
+} >"$work/session.nmea"
+for port in COM7 COM8; do
+  declare -n own=${port,,}
+  for sentence in "${own[@]}"; do frame "$sentence"; printf '\r\n'; done >"$work/$port.alone"
+  "$tool" "$work/$port.alone" >"$work/$port.expected"
+  [[ -s $work/$port.expected ]] || fail "--link $port: the port's lines alone decode to nothing"
+  for n in 1 7 128; do
+    "$tool" --chunk "$n" --link "$port" "$work/session.nmea" | cmp -s - "$work/$port.expected" ||
+      fail "--link $port, chunk $n: not the messages of $port alone"
+  done
+  unset -n own
+done
+"$tool" --link com8 <"$work/session.nmea" | cmp -s - "$work/COM8.expected" || fail "--link com8 from standard input"
+[[ -z $("$tool" --link COM9 "$work/session.nmea") ]] || fail "--link COM9 decodes lines of other ports"
+"$tool" --link '' "$work/session.nmea" >/dev/null 2>&1 && fail "--link '' accepted"
+"$tool" --link COM1234567890123 "$work/session.nmea" >/dev/null 2>&1 && fail "a port name of 16 characters accepted"
+
 if [[ $failures -ne 0 ]]; then
   echo "$failures check(s) failed" >&2
   exit 1

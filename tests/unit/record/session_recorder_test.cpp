@@ -262,7 +262,7 @@ TEST(SessionRecorder, ADiskThatFillsUpEndsTheRecordingWithTheSystemsReason) {
   char text[400];
   DescribeRecordingEnd(report, "E:\\session.nmea", text, sizeof text);
   EXPECT_STREQ(text,
-               "Recording stopped: E:\\session.nmea could not be written (There is not enough space on the disk.). "
+               "Recording stopped: E:\\session.nmea could not be written: There is not enough space on the disk.\n"
                "3 lines were written; 3 did not reach the file. The links keep working.");
 }
 
@@ -328,3 +328,27 @@ TEST(SessionRecorder, FourProducersAtOnceAndAStopInTheirMidst) {
 }
 
 }  // namespace
+
+TEST(SessionRecorder, StatusTextNamesTheFileAndCountsWhatWasAndWasNotWritten) {
+  struct Row {
+    RecorderStatus status;
+    const char* text;
+    const char* why;
+  } rows[] = {
+      {{kRecorderIdle, 5, 0}, "", "nothing recording: no text"},
+      {{kRecorderRecording, 1, 0}, "Recording asm-20261208-101500.nmea \u00B7 1 line", "one line"},
+      {{kRecorderRecording, 1204, 0}, "Recording asm-20261208-101500.nmea \u00B7 1 204 lines", "grouped thousands"},
+      {{kRecorderEnding, 4097, 1},
+       "Recording asm-20261208-101500.nmea \u00B7 4 097 lines \u00B7 1 not written",
+       "a loss shows until the recording is finished"},
+  };
+  for (const Row& row : rows) {
+    char text[160];
+    const int length = FormatRecordingStatus(row.status, "asm-20261208-101500.nmea", text, sizeof text);
+    EXPECT_STREQ(text, row.text) << row.why;
+    EXPECT_EQ(length, static_cast<int>(strlen(row.text))) << row.why;
+  }
+  char small[12];
+  EXPECT_EQ(FormatRecordingStatus({kRecorderRecording, 1204, 3}, "a.nmea", small, sizeof small), 11);
+  EXPECT_STREQ(small, "Recording a");
+}
