@@ -23,6 +23,11 @@ int64_t RecorderClock(void*) {
   return UnixTimeMs();
 }
 
+// A link opened, before its reader starts: its lines carry the port's name.
+void NoteRecordedPort(void* context, int link, const char* portName) {
+  if (portName != nullptr) SetRecordedPort(static_cast<SessionRecorder*>(context), link, portName);
+}
+
 constexpr wchar_t kRecordCaption[] = L"Record";
 constexpr wchar_t kRecordTitle[] = L"Record Session";
 constexpr wchar_t kRecordFilter[] = L"NMEA recordings (*.nmea)\0*.nmea\0All files (*.*)\0*.*\0";
@@ -115,6 +120,7 @@ void TellRecordingEnd(HWND window, const RecordingReport& report) {
 
 void InitRecording() {
   InitSessionRecorder(&sessionRecorder, RecorderHooks{RecorderClock, PostRecordingEnded, nullptr});
+  sessionRecorder.tap.state = NoteRecordedPort;
   AttachLinkTap(&linkTaps, &sessionRecorder.tap);
 }
 

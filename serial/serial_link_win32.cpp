@@ -20,7 +20,6 @@
 #include <cstring>
 #include <new>
 
-#include "app/recording_win32.h"
 #include "app/shell_win32.h"
 #include "res/resource.h"
 #include "serial/baud_text.h"
@@ -521,18 +520,19 @@ int OpenLink(int link, HWND window, const char* portName, const char* baudText, 
   session->writesStalled = false;
   ResetEvent(session->stopEvent);
   record->connected.store(1);  // before the reader first tests it
-  SetRecordedPort(&sessionRecorder, link, portName);
+  // Before the reader: a tap that labels what arrives (the recorder) knows the port from the first chunk.
+  TapLinkState(&linkTaps, link, session->portName);
   const HANDLE thread = CreateThread(nullptr, 0, LinkReaderThread, session, 0, nullptr);
   if (thread == nullptr) {
     const DWORD error = GetLastError();
     record->connected.store(0);
+    TapLinkState(&linkTaps, link, nullptr);
     session->port = nullptr;
     CloseHandle(port);
     return Refuse(failure, error, "starting the reader of %s", portName);
   }
   record->port = port;
   record->readerThread = thread;
-  TapLinkState(&linkTaps, link, session->portName);
   return 1;
 }
 
