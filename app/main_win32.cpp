@@ -8,6 +8,7 @@
 #include "app/relay_win32.h"
 #include "app/shell_win32.h"
 #include "res/resource.h"
+#include "transmit/compose_dialog_win32.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ int WINAPI WinMain(HINSTANCE moduleInstance, HINSTANCE, LPSTR, int showCommand) 
   // GetMessage gives -1 on an error; stopping there rather than looping on it.
   MSG message{};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (IsComposeDialogMessage(&message)) continue;  // its Tab, Enter and Escape
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -12,6 +12,7 @@
 #include "serial/serial_link_win32.h"
 #include "transmit/bbm.h"
 #include "transmit/bbm_sender_win32.h"
+#include "transmit/compose_dialog_win32.h"
 
 HWND mainWindow;
 HINSTANCE instance;
@@ -40,6 +41,10 @@ void SendBbmToPresentation(HWND window, WPARAM, LPARAM) {
 }
 void SendBbmToNmea2000(HWND window, WPARAM, LPARAM) {
   SendMetHydroBroadcast(window, 1);
+}
+
+void OpenCompose(HWND window, WPARAM, LPARAM) {
+  OpenComposeDialog(window);
 }
 
 void ConfirmClearLogs(HWND window, WPARAM, LPARAM) {
@@ -84,6 +89,7 @@ constexpr CommandRoute kCommandRoutes[] = {
     {ID_NMEA2000_PORT, OpenNmea2000Settings},
     {ID_BBM_PRESENTATION, SendBbmToPresentation},
     {ID_BBM_NMEA2000, SendBbmToNmea2000},
+    {ID_COMPOSE, OpenCompose},
     {ID_CLEAR_LOGS, ConfirmClearLogs},
     {ID_VERSION, ShowVersion},
     {ID_LOG_VDO, NoteSlotAndRepaint},

@@ -13,6 +13,7 @@ constexpr LONG kQueryIcon = 2;       // the icon of the target message box
 constexpr LONG kQueryMenuState = 3;  // check and grey state of menu item `item`
 constexpr LONG kQueryLayout = 4;     // the target dialog's text controls, measured with their fonts
 constexpr LONG kQueryDropDown = 5;   // drops combo box `item` of the target dialog down: items and rows shown
+constexpr LONG kQueryListRows = 6;   // the cell texts of list view `item` of the target dialog
 
 struct DriverChannel {
   LONG query;

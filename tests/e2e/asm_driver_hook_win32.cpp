@@ -7,6 +7,11 @@
 // thread and waits for the reply event; the hook answers on the client's GUI
 // thread the next time that thread takes the message from its queue (in the
 // main loop or in any modal loop), so the answer sees the menu as it is.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>  // needs windows.h first
+// clang-format on
+
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -151,6 +156,33 @@ std::string DropDownJson(HWND dialog, UINT id) {
   return "{\"items\":" + std::to_string(items) + ",\"shown\":" + std::to_string(shown) + "}";
 }
 
+// A list view's rows as JSON arrays of their cells' texts, top row first;
+// null when the control is not a list view.
+std::string ListRowsJson(HWND dialog, UINT id) {
+  HWND list = GetDlgItem(dialog, static_cast<int>(id));
+  wchar_t name[32] = {};
+  if (!list || !GetClassNameW(list, name, 32) || lstrcmpiW(name, WC_LISTVIEWW) != 0) return "null";
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const LRESULT columns = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 1;
+  const LRESULT rows = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+  std::string out = "[";
+  for (LRESULT row = 0; row < rows; ++row) {
+    out += row ? ",[" : "[";
+    for (LRESULT column = 0; column < columns; ++column) {
+      wchar_t text[256] = {};
+      LVITEMW item{};
+      item.iSubItem = static_cast<int>(column);
+      item.pszText = text;
+      item.cchTextMax = 256;
+      SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+      if (column) out += ",";
+      out += Json(Utf8(text));
+    }
+    out += "]";
+  }
+  return out + "]";
+}
+
 void Answer(DriverChannel* channel) {
   std::string reply;
   if (channel->query == kQueryMenu) {
@@ -170,6 +202,8 @@ void Answer(DriverChannel* channel) {
     reply = LayoutJson(channel->target);
   } else if (channel->query == kQueryDropDown) {
     reply = DropDownJson(channel->target, channel->item);
+  } else if (channel->query == kQueryListRows) {
+    reply = ListRowsJson(channel->target, channel->item);
   } else {
     reply = "null";
   }

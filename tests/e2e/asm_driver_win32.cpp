@@ -37,6 +37,7 @@
 //                                screen pixels; extent is its text measured with its own font
 //   drop-down WINDOW ID          drops a combo box's list and closes it again: {"items":N,"shown":M},
 //                                M the entries the dropped list has room for
+//   list-rows WINDOW ID          a list view's rows, top first, as JSON: [["cell","cell",...],...]
 //   hover X Y                    moves the mouse over the main window's client point; "ok"
 //   click-at X Y                 clicks the main window's client point (posted); "ok"
 //   close WINDOW                 posts WM_CLOSE; "ok"
@@ -458,6 +459,14 @@ std::string DoDropDown(const Args& a) {
   return reply;
 }
 
+std::string DoListRows(const Args& a) {
+  HWND dialog = WaitFor(a[1]);
+  Control(dialog, a[2]);
+  std::string reply = AskClient(dialog, kQueryListRows, static_cast<UINT>(atoi(a[2].c_str())));
+  if (reply == "null") Fail("control " + a[2] + " is not a list view");
+  return reply;
+}
+
 std::string DoHover(const Args& a) {
   SendOrFail(WaitFor("main"), WM_MOUSEMOVE, 0, Point(a[1], a[2]));
   return "ok";
@@ -580,6 +589,7 @@ constexpr Verb kVerbs[] = {
     {"dump", 1, 1, "dump WINDOW", DoDump},
     {"layout", 1, 1, "layout WINDOW", DoLayout},
     {"drop-down", 2, 2, "drop-down WINDOW ID", DoDropDown},
+    {"list-rows", 2, 2, "list-rows WINDOW ID", DoListRows},
     {"hover", 2, 2, "hover X Y", DoHover},
     {"click-at", 2, 2, "click-at X Y", DoClickAt},
     {"geometry", 1, 1, "geometry WINDOW", DoGeometry},

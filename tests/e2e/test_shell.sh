@@ -32,6 +32,7 @@ expected_menu='[
   {"text":"NMEA2000 Port","id":40715,"grayed":false},
   {"text":"BBM to Presentation Port","id":40716,"grayed":false},
   {"text":"BBM to NMEA2000 Port","id":40713,"grayed":false},
+  {"text":"Compose...","id":41300,"grayed":false},
   {"text":"Clear Logs","id":40013,"grayed":false},
   {"text":"Version","id":40312,"grayed":false}]'
 # Compare texts, ids and grey state; no item is checked before any link opens.
