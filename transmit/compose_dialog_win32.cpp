@@ -27,7 +27,8 @@ HWND composeDialog;
 uint32_t shownChanges;  // the tracker's change count the list was drawn at
 
 constexpr UINT_PTR kExpiryTimer = 1300;
-constexpr wchar_t kComposeCaption[] = L"Compose";
+constexpr wchar_t kNotSentCaption[] = L"Not Sent";
+constexpr wchar_t kOwnPositionCaption[] = L"Own Ship Position";
 constexpr int kTextRoom = 1024;  // UTF-8 bytes of a typed text
 
 // ---- UTF-8 across the Win32 boundary ----
@@ -44,10 +45,10 @@ void WriteItemText(HWND dialog, int id, const char* text) {
   SetDlgItemTextW(dialog, id, wide);
 }
 
-void ShowProblem(HWND dialog, const char* text) {
+void ShowProblem(HWND dialog, const wchar_t* caption, const char* text) {
   wchar_t wide[kTextRoom];
   if (MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, kTextRoom) == 0) wide[0] = 0;
-  MessageBoxW(dialog, wide, kComposeCaption, MB_ICONWARNING | MB_OK);
+  MessageBoxW(dialog, wide, caption, MB_ICONWARNING | MB_OK);
 }
 
 void AddComboItem(HWND dialog, int id, const char* text) {
@@ -90,14 +91,14 @@ constexpr PartPlace kPartPlaces[kRowParts] = {
     {L"EDIT", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 102, 0, 52, 11},
     {L"STATIC", SS_LEFT, 157, 2, 30, 8},
     {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 206, 1, 10, 10},
-    {L"STATIC", SS_LEFT, 238, 2, 32, 8},
+    {L"STATIC", SS_LEFT, 238, 2, 36, 8},
 };
 struct Heading {
   const wchar_t* text;
   int x, width;
 };
-constexpr Heading kHeadings[] = {{L"Value", 102, 52}, {L"not available", 188, 46}, {L"Raw", 238, 32}};
-constexpr int kColumnLeft[] = {13, 283};
+constexpr Heading kHeadings[] = {{L"Value", 102, 52}, {L"not available", 188, 46}, {L"Raw", 238, 36}};
+constexpr int kColumnLeft[] = {13, 291};
 constexpr int kHeadingTop = 54;
 constexpr int kFirstRowTop = 66;
 constexpr int kRowPitch = 12;
@@ -181,7 +182,7 @@ void FillOwnShipPosition(HWND dialog) {
   int32_t position[2];
   ComposeProblem problem{};
   if (!FindOwnShipPosition(&messageLog, &position[0], &position[1], &problem)) {
-    ShowProblem(dialog, problem.text);
+    ShowProblem(dialog, kOwnPositionCaption, problem.text);
     return;
   }
   const int rows[2] = {RowOf("Latitude"), RowOf("Longitude")};
@@ -347,13 +348,50 @@ void ShowTextCount(HWND dialog) {
   WriteItemText(dialog, IDC_COMPOSE_STATUS, problem.text);
 }
 
+// Without the met/hydro rows, Send and the list move up into their room and
+// the list grows by as much: the dialog keeps its size.
+struct MovedControl {
+  int id;
+  bool grows;
+};
+constexpr MovedControl kMovedControls[] = {{IDC_COMPOSE_SEND, false},
+                                           {IDC_COMPOSE_STATUS, false},
+                                           {IDC_COMPOSE_TRANSMISSIONS_LABEL, false},
+                                           {IDC_COMPOSE_TRANSMISSIONS, true}};
+constexpr int kMovedControlCount = sizeof kMovedControls / sizeof kMovedControls[0];
+RECT templatePlaces[kMovedControlCount];  // in the dialog's client area, as the template puts them
+constexpr int kRoomOfRowsTop = 54;        // dialog units: below the data or text row
+constexpr int kRoomOfRowsBottom = 297;    // the bottom of the "Met/hydro report" box
+
+void NoteTemplatePlaces(HWND dialog) {
+  for (int k = 0; k < kMovedControlCount; ++k) {
+    HWND control = GetDlgItem(dialog, kMovedControls[k].id);
+    GetWindowRect(control, &templatePlaces[k]);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&templatePlaces[k]), 2);
+  }
+}
+
+void PlaceMovedControls(HWND dialog, bool withRows) {
+  RECT room{0, kRoomOfRowsTop, 0, kRoomOfRowsBottom};
+  MapDialogRect(dialog, &room);
+  const int up = withRows ? 0 : room.bottom - room.top;
+  for (int k = 0; k < kMovedControlCount; ++k) {
+    const RECT& place = templatePlaces[k];
+    const int height = place.bottom - place.top + (kMovedControls[k].grows ? up : 0);
+    SetWindowPos(GetDlgItem(dialog, kMovedControls[k].id), nullptr, place.left, place.top - up,
+                 place.right - place.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
 // Only the chosen kind's controls are shown; the destination only where the
 // sentence is an ABM.
 void ShowChosenKind(HWND dialog) {
   const ComposeKind& kind = ChosenKind(dialog);
   for (const GroupControl& control : kGroupControls)
     ShowWindow(GetDlgItem(dialog, control.id), (kind.groups & control.group) != 0 ? SW_SHOW : SW_HIDE);
-  EnumChildWindows(dialog, ShowFieldRow, (kind.groups & kGroupMetHydro) != 0);
+  const bool withRows = (kind.groups & kGroupMetHydro) != 0;
+  EnumChildWindows(dialog, ShowFieldRow, withRows);
+  PlaceMovedControls(dialog, withRows);
   const bool addressed = SentenceOfMessage(kind.messageId(dialog)) == SentenceOfMessage(6);
   EnableWindow(GetDlgItem(dialog, IDC_COMPOSE_MMSI), addressed);
   EnableWindow(GetDlgItem(dialog, IDC_COMPOSE_MMSI_LABEL), addressed);
@@ -365,7 +403,7 @@ void ShowChosenKind(HWND dialog) {
 
 void AddListColumns(HWND list) {
   // Widths in dialog units, as wide as the cells' longest texts.
-  constexpr int kWidths[kTransmissionColumns] = {62, 70, 36, 30, 36, 52, 90, 44};
+  constexpr int kWidths[kTransmissionColumns] = {62, 72, 42, 36, 42, 56, 96, 48};
   HWND dialog = GetParent(list);
   for (int column = 0; column < kTransmissionColumns; ++column) {
     RECT box{0, 0, kWidths[column], 8};
@@ -438,14 +476,14 @@ void Send(HWND dialog) {
     char text[160];
     snprintf(text, sizeof text, "The %s is not connected. Connect it from the menu first; nothing was sent.",
              kMonitorLinkTraits[kSendTargets[target]].name);
-    ShowProblem(dialog, text);
+    ShowProblem(dialog, kNotSentCaption, text);
     return;
   }
   ComposedMessage message;
   ComposeProblem problem{};
   if (!ChosenKind(dialog).compose(dialog, ComboIndex(dialog, IDC_COMPOSE_CHANNEL), &message, &problem) ||
       SendComposedMessage(&transmissions, &message, target, UnixTimeMs(), &kLinkWriter, &problem) == 0) {
-    ShowProblem(dialog, problem.text);
+    ShowProblem(dialog, kNotSentCaption, problem.text);
     return;
   }
   const TrackedTransmission& sent = *TrackedAt(&transmissions.acks, TrackedCount(&transmissions.acks) - 1);
@@ -487,6 +525,7 @@ void InitComposeDialog(HWND dialog) {
   for (int row = 0; row < kMetHydroFieldCount; ++row) ShowRowRaw(dialog, row);
   EnableTimeRows(dialog);
   AddListColumns(GetDlgItem(dialog, IDC_COMPOSE_TRANSMISSIONS));
+  NoteTemplatePlaces(dialog);
   ShowChosenKind(dialog);
   ExpireAndShow(dialog);
   PlaceBesideOwner(dialog, GetWindow(dialog, GW_OWNER));
