@@ -89,7 +89,7 @@ struct PartPlace {
 constexpr PartPlace kPartPlaces[kRowParts] = {
     {L"STATIC", SS_LEFT, 0, 2, 100, 8},
     {L"EDIT", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 102, 0, 52, 11},
-    {L"STATIC", SS_LEFT, 157, 2, 30, 8},
+    {L"STATIC", SS_LEFT, 157, 2, 34, 8},
     {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 206, 1, 10, 10},
     {L"STATIC", SS_LEFT, 238, 2, 36, 8},
 };
@@ -397,6 +397,8 @@ void ShowChosenKind(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, IDC_COMPOSE_MMSI_LABEL), addressed);
   if ((kind.groups & kGroupText) != 0) ShowTextCount(dialog);
   else WriteItemText(dialog, IDC_COMPOSE_STATUS, "");
+  // The moved controls' new places were hidden rows' until now.
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // ---- The transmissions list ----
