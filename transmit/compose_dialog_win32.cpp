@@ -533,14 +533,15 @@ void InitComposeDialog(HWND dialog) {
   PlaceBesideOwner(dialog, GetWindow(dialog, GW_OWNER));
 }
 
-// A field row's value or box: typing a value takes the box off, and the
-// row's raw value follows either.
+// A field row's value or box: typing a value takes the box off, emptying
+// the value puts it back, and the row's raw value follows either.
 void OnFieldRowCommand(HWND dialog, int id, int notification) {
   const int row = (id - kFirstRowId) / kRowParts;
   const int part = (id - kFirstRowId) % kRowParts;
   if (row >= kMetHydroFieldCount) return;
   if (part == kPartValue && notification == EN_CHANGE) {
-    if (GetWindowTextLengthW(GetDlgItem(dialog, id)) > 0) CheckDlgButton(dialog, RowId(row, kPartUnset), BST_UNCHECKED);
+    const bool empty = GetWindowTextLengthW(GetDlgItem(dialog, id)) == 0;
+    CheckDlgButton(dialog, RowId(row, kPartUnset), empty ? BST_CHECKED : BST_UNCHECKED);
     ShowRowRaw(dialog, row);
   } else if (part == kPartValue && notification == EN_SETFOCUS) {
     char range[kComposeProblemRoom];
