@@ -89,6 +89,7 @@ constexpr CommandRoute kCommandRoutes[] = {
     {ID_NMEA2000_PORT, OpenNmea2000Settings},
     {ID_BBM_PRESENTATION, SendBbmToPresentation},
     {ID_BBM_NMEA2000, SendBbmToNmea2000},
+    // Modeless: opens the window or brings it to the front.
     {ID_COMPOSE, OpenCompose},
     {ID_CLEAR_LOGS, ConfirmClearLogs},
     {ID_VERSION, ShowVersion},

@@ -87,11 +87,11 @@ struct PartPlace {
   int x, dy, width, height;
 };
 constexpr PartPlace kPartPlaces[kRowParts] = {
-    {L"STATIC", SS_LEFT, 0, 2, 100, 8},
-    {L"EDIT", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 102, 0, 52, 11},
-    {L"STATIC", SS_LEFT, 157, 2, 34, 8},
-    {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 206, 1, 10, 10},
-    {L"STATIC", SS_LEFT, 238, 2, 36, 8},
+    {L"STATIC", SS_LEFT, 0, 2, 100, 8},                                  // label
+    {L"EDIT", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 102, 0, 52, 11},  // value
+    {L"STATIC", SS_LEFT, 157, 2, 34, 8},                                 // unit
+    {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 206, 1, 10, 10},           // not available
+    {L"STATIC", SS_LEFT, 238, 2, 36, 8},                                 // raw value
 };
 struct Heading {
   const wchar_t* text;
@@ -210,14 +210,14 @@ struct GroupControl {
   uint8_t group;
 };
 constexpr GroupControl kGroupControls[] = {
-    {IDC_COMPOSE_MMSI_LABEL, kGroupDestination},    {IDC_COMPOSE_MMSI, kGroupDestination},
-    {IDC_COMPOSE_DAC_LABEL, kGroupBinary},          {IDC_COMPOSE_DAC, kGroupBinary},
-    {IDC_COMPOSE_FI_LABEL, kGroupBinary},           {IDC_COMPOSE_FI, kGroupBinary},
-    {IDC_COMPOSE_DATA_LABEL, kGroupBinary},         {IDC_COMPOSE_DATA, kGroupBinary},
-    {IDC_COMPOSE_SENTENCE_LABEL, kGroupSentence},   {IDC_COMPOSE_SENTENCE, kGroupSentence},
-    {IDC_COMPOSE_TEXT_LABEL, kGroupText},           {IDC_COMPOSE_TEXT, kGroupText},
-    {IDC_COMPOSE_TEXT_COUNT, kGroupText},           {IDC_COMPOSE_OWN_POSITION, kGroupMetHydro},
-    {IDC_COMPOSE_TIME_NOW, kGroupMetHydro},         {IDC_COMPOSE_FIELDS, kGroupMetHydro},
+    {IDC_COMPOSE_MMSI_LABEL, kGroupDestination},  {IDC_COMPOSE_MMSI, kGroupDestination},
+    {IDC_COMPOSE_DAC_LABEL, kGroupBinary},        {IDC_COMPOSE_DAC, kGroupBinary},
+    {IDC_COMPOSE_FI_LABEL, kGroupBinary},         {IDC_COMPOSE_FI, kGroupBinary},
+    {IDC_COMPOSE_DATA_LABEL, kGroupBinary},       {IDC_COMPOSE_DATA, kGroupBinary},
+    {IDC_COMPOSE_SENTENCE_LABEL, kGroupSentence}, {IDC_COMPOSE_SENTENCE, kGroupSentence},
+    {IDC_COMPOSE_TEXT_LABEL, kGroupText},         {IDC_COMPOSE_TEXT, kGroupText},
+    {IDC_COMPOSE_TEXT_COUNT, kGroupText},         {IDC_COMPOSE_OWN_POSITION, kGroupMetHydro},
+    {IDC_COMPOSE_TIME_NOW, kGroupMetHydro},       {IDC_COMPOSE_FIELDS, kGroupMetHydro},
 };
 
 // The raw binary message goes as message 6 by ABM or message 8 by BBM.
@@ -395,8 +395,10 @@ void ShowChosenKind(HWND dialog) {
   const bool addressed = SentenceOfMessage(kind.messageId(dialog)) == SentenceOfMessage(6);
   EnableWindow(GetDlgItem(dialog, IDC_COMPOSE_MMSI), addressed);
   EnableWindow(GetDlgItem(dialog, IDC_COMPOSE_MMSI_LABEL), addressed);
-  if ((kind.groups & kGroupText) != 0) ShowTextCount(dialog);
-  else WriteItemText(dialog, IDC_COMPOSE_STATUS, "");
+  if ((kind.groups & kGroupText) != 0)
+    ShowTextCount(dialog);
+  else
+    WriteItemText(dialog, IDC_COMPOSE_STATUS, "");
   // The moved controls' new places were hidden rows' until now.
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
