@@ -123,6 +123,11 @@ e2e_eq "status line names the range" "Air temperature: -60.0 to 60.0 °C" "${E2E
 e2e_eq "Send with an air temperature out of range" "Air temperature: -60.0 to 60.0 °C" "$(jq -r .text <<<"${E2E_OUT[4]}")"
 e2e_eq "nothing written for a value out of range" 0 "$(received COM7)"
 
+# Emptying a value makes the field "not available" again.
+e2e_drive set-text "$DIALOG" "$(field_id 6 1)" "" -- get-text "$DIALOG" "$(field_id 6 4)" \
+  -- set-text "$DIALOG" "$(field_id 6 1)" 12 -- get-text "$DIALOG" "$(field_id 6 4)"
+e2e_eq "raw of an emptied wind speed, then typed again" "127 12" "${E2E_OUT[1]} ${E2E_OUT[3]}"
+
 # The report itself, and the simulator's echo in the met/hydro view.
 slots() { tr -d '\r' <"$E2E_HOME/client.out" | sed -n 's/.*link 1 stored slot \([0-9]*\) notification \([0-9]*\).*/\1 \2/p'; }
 abks() { slots | grep -c " $ID_LOG_ABK\$"; }
