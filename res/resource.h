@@ -75,6 +75,6 @@
 #define IDC_COMPOSE_TRANSMISSIONS 41324
 /* The met/hydro field rows are made from the field table when the dialog
    opens, in this dialog only: row i's label, value, unit, "not available"
-   box and raw value are IDC_COMPOSE_FIELD_ROWS + 5 * i + 0 to 4; the column
-   headings follow the last row. */
+   box and raw value are IDC_COMPOSE_FIELD_ROWS + 5 * i + 0 to 4 (room for 64
+   rows), the column headings IDC_COMPOSE_FIELD_ROWS + 320 on. */
 #define IDC_COMPOSE_FIELD_ROWS 1000

@@ -71,7 +71,8 @@ bool IsChecked(HWND dialog, int id) {
 // Each row: label, value, unit, "not available" box, raw value.
 enum RowPart : int { kPartLabel, kPartValue, kPartUnit, kPartUnset, kPartRaw, kRowParts };
 constexpr int kFirstRowId = IDC_COMPOSE_FIELD_ROWS;
-constexpr int kHeadingIds = kFirstRowId + kRowParts * 64;  // after any row the table can have
+constexpr int kMostFieldRows = 64;  // room for the table's rows; the headings' ids follow
+constexpr int kHeadingIds = kFirstRowId + kRowParts * kMostFieldRows;
 constexpr int kRowsInFirstColumn = 19;
 
 int RowId(int row, int part) {
@@ -224,18 +225,21 @@ constexpr GroupControl kGroupControls[] = {
 constexpr int kRawMessageIds[] = {6, 8};
 constexpr const char* kRawSentenceNames[] = {"ABM (message 6)", "BBM (message 8)"};
 
-int MessageIdOfRaw(HWND dialog) {
-  return kRawMessageIds[ComboIndex(dialog, IDC_COMPOSE_SENTENCE) % 2];
+// Messages 6 and 12 go by ABM, to a destination.
+bool IsAddressed(int messageId) {
+  const EncapsulationFormat* sentence = SentenceOfMessage(messageId);
+  return sentence != nullptr && sentence->destination;
 }
 
 bool ReadDestination(HWND dialog, int messageId, uint32_t* mmsi, ComposeProblem* problem) {
   *mmsi = 0;
-  if (SentenceOfMessage(messageId) != SentenceOfMessage(6)) return true;  // a broadcast
+  if (!IsAddressed(messageId)) return true;
   char text[kTextRoom];
   ReadItemText(dialog, IDC_COMPOSE_MMSI, text, sizeof text);
   return ParseMmsiText(text, mmsi, problem);
 }
 
+// Messages 6 and 8: DAC, FI and the hexadecimal data.
 bool ComposeBinary(HWND dialog, int messageId, int channel, ComposedMessage* out, ComposeProblem* problem) {
   uint32_t mmsi;
   char dacText[kTextRoom], fiText[kTextRoom], hex[kTextRoom];
@@ -251,14 +255,7 @@ bool ComposeBinary(HWND dialog, int messageId, int channel, ComposedMessage* out
          ComposeBinaryMessage(messageId, mmsi, channel, dac, fi, data, bits, out, problem);
 }
 
-bool ComposeAddressedBinary(HWND dialog, int channel, ComposedMessage* out, ComposeProblem* problem) {
-  return ComposeBinary(dialog, 6, channel, out, problem);
-}
-
-bool ComposeRawBinary(HWND dialog, int channel, ComposedMessage* out, ComposeProblem* problem) {
-  return ComposeBinary(dialog, MessageIdOfRaw(dialog), channel, out, problem);
-}
-
+// Messages 12 and 14.
 bool ComposeText(HWND dialog, int messageId, int channel, ComposedMessage* out, ComposeProblem* problem) {
   uint32_t mmsi;
   char text[kTextRoom];
@@ -267,15 +264,9 @@ bool ComposeText(HWND dialog, int messageId, int channel, ComposedMessage* out, 
          ComposeTextMessage(messageId, mmsi, channel, text, out, problem);
 }
 
-bool ComposeAddressedText(HWND dialog, int channel, ComposedMessage* out, ComposeProblem* problem) {
-  return ComposeText(dialog, 12, channel, out, problem);
-}
-
-bool ComposeBroadcastText(HWND dialog, int channel, ComposedMessage* out, ComposeProblem* problem) {
-  return ComposeText(dialog, 14, channel, out, problem);
-}
-
-bool ComposeMetHydro(HWND dialog, int channel, ComposedMessage* out, ComposeProblem* problem) {
+// Message 8, DAC 1, FI 31: the typed fields over a report of "not available"
+// values, stamped now unless the time is typed.
+bool ComposeMetHydro(HWND dialog, int, int channel, ComposedMessage* out, ComposeProblem* problem) {
   SYSTEMTIME now;
   GetSystemTime(&now);
   MetHydroReport report;
@@ -293,35 +284,26 @@ bool ComposeMetHydro(HWND dialog, int channel, ComposedMessage* out, ComposeProb
 struct ComposeKind {
   const char* name;
   uint8_t groups;
-  bool (*compose)(HWND dialog, int channel, ComposedMessage* out, ComposeProblem* problem);
-  int (*messageId)(HWND dialog);  // of the sentence: ABM's destination is only asked for 6 and 12
+  int messageId;  // 0: the raw message's, as its sentence is chosen
+  bool (*compose)(HWND dialog, int messageId, int channel, ComposedMessage* out, ComposeProblem* problem);
 };
 
-int Six(HWND) {
-  return 6;
-}
-int Eight(HWND) {
-  return 8;
-}
-int Twelve(HWND) {
-  return 12;
-}
-int Fourteen(HWND) {
-  return 14;
-}
-
 constexpr ComposeKind kComposeKinds[] = {
-    {"Met/hydro report (message 8, BBM)", kGroupMetHydro, ComposeMetHydro, Eight},
-    {"Addressed binary message (message 6, ABM)", kGroupDestination | kGroupBinary, ComposeAddressedBinary, Six},
-    {"Addressed safety text (message 12, ABM)", kGroupDestination | kGroupText, ComposeAddressedText, Twelve},
-    {"Broadcast safety text (message 14, BBM)", kGroupText, ComposeBroadcastText, Fourteen},
-    {"Raw binary message (DAC, FI, hex data)", kGroupDestination | kGroupBinary | kGroupSentence, ComposeRawBinary,
-     MessageIdOfRaw},
+    {"Met/hydro report (message 8, BBM)", kGroupMetHydro, 8, ComposeMetHydro},
+    {"Addressed binary message (message 6, ABM)", kGroupDestination | kGroupBinary, 6, ComposeBinary},
+    {"Addressed safety text (message 12, ABM)", kGroupDestination | kGroupText, 12, ComposeText},
+    {"Broadcast safety text (message 14, BBM)", kGroupText, 14, ComposeText},
+    {"Raw binary message (DAC, FI, hex data)", kGroupDestination | kGroupBinary | kGroupSentence, 0, ComposeBinary},
 };
 constexpr int kComposeKindCount = sizeof kComposeKinds / sizeof kComposeKinds[0];
 
 const ComposeKind& ChosenKind(HWND dialog) {
   return kComposeKinds[ComboIndex(dialog, IDC_COMPOSE_KIND) % kComposeKindCount];
+}
+
+int ChosenMessageId(HWND dialog) {
+  const int messageId = ChosenKind(dialog).messageId;
+  return messageId != 0 ? messageId : kRawMessageIds[ComboIndex(dialog, IDC_COMPOSE_SENTENCE) % 2];
 }
 
 bool IsFieldRowControl(int id) {
@@ -335,7 +317,7 @@ BOOL CALLBACK ShowFieldRow(HWND child, LPARAM show) {
 
 // "Text: 12 of 156 characters", or the first thing the six-bit set refuses.
 void ShowTextCount(HWND dialog) {
-  const int messageId = ChosenKind(dialog).messageId(dialog);
+  const int messageId = ChosenMessageId(dialog);
   char text[kTextRoom];
   ReadItemText(dialog, IDC_COMPOSE_TEXT, text, sizeof text);
   int characters = 0;
@@ -392,7 +374,7 @@ void ShowChosenKind(HWND dialog) {
   const bool withRows = (kind.groups & kGroupMetHydro) != 0;
   EnumChildWindows(dialog, ShowFieldRow, withRows);
   PlaceMovedControls(dialog, withRows);
-  const bool addressed = SentenceOfMessage(kind.messageId(dialog)) == SentenceOfMessage(6);
+  const bool addressed = IsAddressed(ChosenMessageId(dialog));
   EnableWindow(GetDlgItem(dialog, IDC_COMPOSE_MMSI), addressed);
   EnableWindow(GetDlgItem(dialog, IDC_COMPOSE_MMSI_LABEL), addressed);
   if ((kind.groups & kGroupText) != 0)
@@ -485,7 +467,8 @@ void Send(HWND dialog) {
   }
   ComposedMessage message;
   ComposeProblem problem{};
-  if (!ChosenKind(dialog).compose(dialog, ComboIndex(dialog, IDC_COMPOSE_CHANNEL), &message, &problem) ||
+  if (!ChosenKind(dialog).compose(dialog, ChosenMessageId(dialog), ComboIndex(dialog, IDC_COMPOSE_CHANNEL), &message,
+                                  &problem) ||
       SendComposedMessage(&transmissions, &message, target, UnixTimeMs(), &kLinkWriter, &problem) == 0) {
     ShowProblem(dialog, kNotSentCaption, problem.text);
     return;
