@@ -104,31 +104,35 @@ constexpr int kHeadingTop = 54;
 constexpr int kFirstRowTop = 66;
 constexpr int kRowPitch = 12;
 
-HWND MakeChild(HWND dialog, const wchar_t* className, const wchar_t* text, DWORD style, RECT box, int id) {
+// A control of the rows, placed after `*previous` in the tab order (which
+// then becomes it), so that Tab goes through the rows before "Send".
+void MakeChild(HWND dialog, HWND* previous, const wchar_t* className, const wchar_t* text, DWORD style, RECT box,
+               int id) {
   MapDialogRect(dialog, &box);
   HWND child = CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, box.left, box.top,
                                box.right - box.left, box.bottom - box.top, dialog,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   SendMessageW(child, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
-  return child;
+  SetWindowPos(child, *previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  *previous = child;
 }
 
 void MakeFieldRows(HWND dialog) {
+  HWND previous = GetDlgItem(dialog, IDC_COMPOSE_FIELDS);
   int heading = kHeadingIds;
   for (int left : kColumnLeft) {
     for (const Heading& h : kHeadings)
-      MakeChild(dialog, L"STATIC", h.text, SS_CENTER, {left + h.x, kHeadingTop, left + h.x + h.width, kHeadingTop + 8},
-                heading++);
+      MakeChild(dialog, &previous, L"STATIC", h.text, SS_CENTER,
+                {left + h.x, kHeadingTop, left + h.x + h.width, kHeadingTop + 8}, heading++);
   }
-  // Tab order follows creation: the rows come after the template's controls.
-  for (int row = 0; row < kMetHydroFieldCount; ++row) {
+  for (int row = 0; row < kMetHydroFieldCount && row < kMostFieldRows; ++row) {
     const int column = row < kRowsInFirstColumn ? 0 : 1;
     const int left = kColumnLeft[column];
     const int top = kFirstRowTop + kRowPitch * (row - column * kRowsInFirstColumn);
     for (int part = 0; part < kRowParts; ++part) {
       const PartPlace& place = kPartPlaces[part];
       const RECT box{left + place.x, top + place.dy, left + place.x + place.width, top + place.dy + place.height};
-      MakeChild(dialog, place.className, L"", place.style, box, RowId(row, part));
+      MakeChild(dialog, &previous, place.className, L"", place.style, box, RowId(row, part));
     }
     const MetHydroField& field = kMetHydroFields[row];
     WriteItemText(dialog, RowId(row, kPartLabel), field.label);
@@ -342,21 +346,22 @@ constexpr MovedControl kMovedControls[] = {{IDC_COMPOSE_SEND, false},
                                            {IDC_COMPOSE_TRANSMISSIONS, true}};
 constexpr int kMovedControlCount = sizeof kMovedControls / sizeof kMovedControls[0];
 RECT templatePlaces[kMovedControlCount];  // in the dialog's client area, as the template puts them
-constexpr int kRoomOfRowsTop = 54;        // dialog units: below the data or text row
-constexpr int kRoomOfRowsBottom = 297;    // the bottom of the "Met/hydro report" box
+int roomOfRows;                           // pixels from the data row's bottom to the rows' box's
+
+RECT PlaceInDialog(HWND dialog, int id) {
+  RECT place;
+  GetWindowRect(GetDlgItem(dialog, id), &place);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
 
 void NoteTemplatePlaces(HWND dialog) {
-  for (int k = 0; k < kMovedControlCount; ++k) {
-    HWND control = GetDlgItem(dialog, kMovedControls[k].id);
-    GetWindowRect(control, &templatePlaces[k]);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&templatePlaces[k]), 2);
-  }
+  for (int k = 0; k < kMovedControlCount; ++k) templatePlaces[k] = PlaceInDialog(dialog, kMovedControls[k].id);
+  roomOfRows = PlaceInDialog(dialog, IDC_COMPOSE_FIELDS).bottom - PlaceInDialog(dialog, IDC_COMPOSE_DATA).bottom;
 }
 
 void PlaceMovedControls(HWND dialog, bool withRows) {
-  RECT room{0, kRoomOfRowsTop, 0, kRoomOfRowsBottom};
-  MapDialogRect(dialog, &room);
-  const int up = withRows ? 0 : room.bottom - room.top;
+  const int up = withRows ? 0 : roomOfRows;
   for (int k = 0; k < kMovedControlCount; ++k) {
     const RECT& place = templatePlaces[k];
     const int height = place.bottom - place.top + (kMovedControls[k].grows ? up : 0);
