@@ -14,8 +14,8 @@
 # step: connect the Presentation Port, let traffic arrive, send a BBM, open
 # the simulator's echoed met/hydro report and its acknowledgement, compose an
 # ABM and a met/hydro report with values and watch them acknowledged, open a
-# position report, then watch the Sensor Port count GGA sentences. It exits 0 when
-# every step worked, 1 with the failed step otherwise.
+# position report, then watch the Sensor Port count GGA sentences. It exits 0
+# when every step worked, 1 with the failed step otherwise.
 #
 # Its Wine prefix is the harness's: Wine's own Tahoma and MS Sans Serif from
 # Debian's fonts-wine, and without a display an Xvfb screen of 1920 by 1080,
