@@ -10,6 +10,7 @@
 #include "app/shell_win32.h"
 #include "monitor/monitor_window_win32.h"
 #include "res/resource.h"
+#include "transmit/compose_dialog_win32.h"
 
 namespace {
 
@@ -78,6 +79,7 @@ int WINAPI WinMain(HINSTANCE moduleInstance, HINSTANCE, LPSTR, int showCommand) 
   MSG message{};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     if (SentenceMonitorMessage(&message)) continue;
+    if (IsComposeDialogMessage(&message)) continue;  // its Tab, Enter and Escape
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

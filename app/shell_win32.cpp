@@ -16,6 +16,7 @@
 #include "serial/serial_link_win32.h"
 #include "transmit/bbm.h"
 #include "transmit/bbm_sender_win32.h"
+#include "transmit/compose_dialog_win32.h"
 
 HWND mainWindow;
 HINSTANCE instance;
@@ -44,6 +45,10 @@ void SendBbmToPresentation(HWND window, WPARAM, LPARAM) {
 }
 void SendBbmToNmea2000(HWND window, WPARAM, LPARAM) {
   SendMetHydroBroadcast(window, 1);
+}
+
+void OpenCompose(HWND window, WPARAM, LPARAM) {
+  OpenComposeDialog(window);
 }
 
 // lParam: 0 from the menu, a link (1 to 3) from a status bar part.
@@ -97,6 +102,8 @@ constexpr CommandRoute kCommandRoutes[] = {
     {ID_NMEA2000_PORT, OpenNmea2000Settings},
     {ID_BBM_PRESENTATION, SendBbmToPresentation},
     {ID_BBM_NMEA2000, SendBbmToNmea2000},
+    // Modeless: opens the window or brings it to the front.
+    {ID_COMPOSE, OpenCompose},
     // The sentence monitor, from the menu or from a status bar part.
     {ID_MONITOR, OpenMonitor},
     {ID_RECORD, ToggleRecordingCommand},

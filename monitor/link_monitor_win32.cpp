@@ -11,6 +11,7 @@
 #include "nmea/link_intakes.h"
 #include "serial/serial_link_win32.h"
 #include "transmit/bbm_sender_win32.h"
+#include "transmit/compose_dialog_win32.h"
 
 LinkMonitor linkMonitor;
 
@@ -29,7 +30,11 @@ void PostWake(void* context) {
 
 // What reads a tick: the parts whose text changed and the rows added.
 using TickReader = void (*)(HWND window, const LinkMonitorTick& tick);
-constexpr TickReader kTickReaders[] = {ShowChangedLinkStatus, ReadSentenceMonitorTick};
+void ReadTransmissions(HWND, const LinkMonitorTick&) {
+  ShowTransmissionChanges();  // an ABK or a write moved the tracker
+}
+
+constexpr TickReader kTickReaders[] = {ShowChangedLinkStatus, ReadSentenceMonitorTick, ReadTransmissions};
 
 }  // namespace
 

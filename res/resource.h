@@ -62,3 +62,35 @@
 #define ID_LOG_VDO 1026
 #define ID_LOG_VDM 1027
 #define ID_LOG_ABK 1028
+
+/* The "Compose" dialog and its menu command. */
+#define ID_COMPOSE 41300
+#define IDD_COMPOSE 41301
+#define IDC_COMPOSE_KIND 41302
+#define IDC_COMPOSE_LINK 41303
+#define IDC_COMPOSE_CHANNEL 41304
+#define IDC_COMPOSE_MMSI_LABEL 41305
+#define IDC_COMPOSE_MMSI 41306
+#define IDC_COMPOSE_DAC_LABEL 41307
+#define IDC_COMPOSE_DAC 41308
+#define IDC_COMPOSE_FI_LABEL 41309
+#define IDC_COMPOSE_FI 41310
+#define IDC_COMPOSE_DATA_LABEL 41311
+#define IDC_COMPOSE_DATA 41312
+#define IDC_COMPOSE_SENTENCE_LABEL 41313
+#define IDC_COMPOSE_SENTENCE 41314
+#define IDC_COMPOSE_TEXT_LABEL 41315
+#define IDC_COMPOSE_TEXT 41316
+#define IDC_COMPOSE_TEXT_COUNT 41317
+#define IDC_COMPOSE_OWN_POSITION 41318
+#define IDC_COMPOSE_TIME_NOW 41319
+#define IDC_COMPOSE_FIELDS 41320
+#define IDC_COMPOSE_SEND 41321
+#define IDC_COMPOSE_STATUS 41322
+#define IDC_COMPOSE_TRANSMISSIONS_LABEL 41323
+#define IDC_COMPOSE_TRANSMISSIONS 41324
+/* The met/hydro field rows are made from the field table when the dialog
+   opens, in this dialog only: row i's label, value, unit, "not available"
+   box and raw value are IDC_COMPOSE_FIELD_ROWS + 5 * i + 0 to 4 (room for 64
+   rows), the column headings IDC_COMPOSE_FIELD_ROWS + 320 on. */
+#define IDC_COMPOSE_FIELD_ROWS 1000

@@ -12,11 +12,12 @@
 # window (or press Ctrl-C) to end. Without one the client runs on Xvfb and
 # the script runs a short demonstration through the GUI, photographing each
 # step: connect the Presentation Port, let traffic arrive, send a BBM, open
-# the simulator's echoed met/hydro report, its acknowledgement, a position
-# report and a message the generic view shows, then watch the Sensor Port
-# count GGA sentences, and open the sentence monitor after a BBM to the
-# closed NMEA2000 Port. It exits 0 when
-# every step worked, 1 with the failed step otherwise.
+# the simulator's echoed met/hydro report and its acknowledgement, compose an
+# ABM and a met/hydro report with values and watch them acknowledged, open a
+# position report and a message the generic view shows, then watch the Sensor
+# Port count GGA sentences, and open the sentence monitor after a BBM to the
+# closed NMEA2000 Port. It exits 0 when every step worked, 1 with the failed
+# step otherwise.
 #
 # Its Wine prefix is the harness's: Wine's own Tahoma and MS Sans Serif from
 # Debian's fonts-wine, and without a display an Xvfb screen of 1920 by 1080,
@@ -237,6 +238,31 @@ say "  channel $(e2e_cell "$abk_dump" "$ABK_RX_CH"), message $(e2e_cell "$abk_du
   "sequence number $(e2e_cell "$abk_dump" "$ABK_SEQ_NUM"), type $(e2e_cell "$abk_dump" "$ABK_TYPE_OF_ACK")"
 shot abk "$ABK" abk-view.png
 close_view "$ABK"
+
+begin_step "Compose...: an addressed binary message and a met/hydro report with values, to the simulator"
+COMPOSE=Compose
+e2e_drive menu "$ID_COMPOSE" -- wait-window "$COMPOSE" "#32770" \
+  -- select "$COMPOSE" "$IDC_COMPOSE_KIND" "Addressed binary message (message 6, ABM)" \
+  -- set-text "$COMPOSE" "$IDC_COMPOSE_MMSI" 211000001 -- set-text "$COMPOSE" "$IDC_COMPOSE_DAC" 1 \
+  -- set-text "$COMPOSE" "$IDC_COMPOSE_FI" 40 -- set-text "$COMPOSE" "$IDC_COMPOSE_DATA" "0123 4567 89AB" \
+  -- click "$COMPOSE" "$IDC_COMPOSE_SEND" -- select "$COMPOSE" "$IDC_COMPOSE_KIND" "Met/hydro report (message 8, BBM)" \
+  -- click "$COMPOSE" "$IDC_COMPOSE_OWN_POSITION" >/dev/null
+# Rows 6, 8, 10, 11 and 13 of the report: wind speed and direction, air
+# temperature, humidity and pressure.
+for typed in "6 14" "8 250" "10 12.5" "11 78" "13 1016"; do
+  e2e_drive set-text "$COMPOSE" $((IDC_COMPOSE_FIELD_ROWS + 5 * ${typed%% *} + 1)) "${typed#* }" >/dev/null
+done
+e2e_drive click "$COMPOSE" "$IDC_COMPOSE_SEND" >/dev/null
+outcomes() {
+  e2e_drive list-rows "$COMPOSE" "$IDC_COMPOSE_TRANSMISSIONS" >/dev/null
+  jq -r '.rows[] | .[6]' <<<"${E2E_OUT[0]}" | tr '\n' ' '
+}
+settled() { [ "$(outcomes)" = "broadcast acknowledged broadcast " ]; }
+e2e_wait_for 15 settled || e2e_die "the transmissions list reads \"$(outcomes)\""
+e2e_drive list-rows "$COMPOSE" "$IDC_COMPOSE_TRANSMISSIONS" >/dev/null
+jq -r '.rows[] | "run:   " + join(" | ")' <<<"${E2E_OUT[0]}"
+shot compose "$COMPOSE" compose-dialog.png
+e2e_drive close "$COMPOSE" -- wait-gone "$COMPOSE" >/dev/null
 
 begin_step "open a position report from the traffic"
 found=

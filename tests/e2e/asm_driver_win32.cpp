@@ -468,20 +468,22 @@ std::string DoLayout(const Args& a) {
   return AskClient(WaitFor(a[1]), kQueryLayout);
 }
 
-std::string DoDropDown(const Args& a) {
+// Asks the hook about control a[2] of window a[1]; "null" means the control
+// is not of the kind the query is for.
+std::string AskAboutControl(const Args& a, LONG query, const char* kind) {
   HWND dialog = WaitFor(a[1]);
   Control(dialog, a[2]);
-  std::string reply = AskClient(dialog, kQueryDropDown, static_cast<UINT>(atoi(a[2].c_str())));
-  if (reply == "null") Fail("control " + a[2] + " is not a combo box with a list");
+  std::string reply = AskClient(dialog, query, static_cast<UINT>(atoi(a[2].c_str())));
+  if (reply == "null") Fail("control " + a[2] + " is not " + kind);
   return reply;
 }
 
+std::string DoDropDown(const Args& a) {
+  return AskAboutControl(a, kQueryDropDown, "a combo box with a list");
+}
+
 std::string DoListView(const Args& a) {
-  HWND dialog = WaitFor(a[1]);
-  Control(dialog, a[2]);
-  std::string reply = AskClient(dialog, kQueryListView, static_cast<UINT>(atoi(a[2].c_str())));
-  if (reply == "null") Fail("control " + a[2] + " is not a list view");
-  return reply;
+  return AskAboutControl(a, kQueryListView, "a list view");
 }
 
 std::string DoHover(const Args& a) {

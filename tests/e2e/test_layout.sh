@@ -8,7 +8,9 @@
 # other, every control must use the font its template names, and the whole
 # view must lie on the screen. The generic view is opened on the longest
 # message (a message 8 of 1008 bits): every text of its list must be whole
-# in its column. Each view is photographed at both resolutions.
+# in its column. The "Compose" dialog is measured the same way with each
+# kind's controls, its position rows holding their widest values. Each view
+# is photographed at both resolutions.
 source "$(dirname "$0")/lib.sh"
 e2e_begin "$@"
 
@@ -61,6 +63,24 @@ cut -f2 "$WORK/messages.tsv" | tr ' ' '\n' >"$WORK/messages.nmea"
 
 e2e_ports COM7
 
+# The "Compose" dialog with the controls of each kind of message in turn.
+COMPOSE_KINDS=("Met/hydro report (message 8, BBM)" "Addressed safety text (message 12, ABM)"
+  "Raw binary message (DAC, FI, hex data)")
+measure_compose() {
+  local dpi=$1 k=0 kind
+  # Row 0 and 1 of the met/hydro fields: latitude and longitude.
+  e2e_drive menu "$ID_COMPOSE" -- wait-window Compose "#32770" \
+    -- set-text Compose "$((IDC_COMPOSE_FIELD_ROWS + 1))" "89 59.999 S" \
+    -- set-text Compose "$((IDC_COMPOSE_FIELD_ROWS + 6))" "179 59.999 W" >/dev/null
+  for kind in "${COMPOSE_KINDS[@]}"; do
+    e2e_drive select Compose "$IDC_COMPOSE_KIND" "$kind" -- layout Compose >/dev/null
+    printf '%s\t%s\n' "$IDD_COMPOSE" "${E2E_OUT[1]}"
+    e2e_screenshot_window "$dpi-compose-$k" Compose >/dev/null
+    k=$((k + 1))
+  done
+  e2e_drive close Compose -- wait-gone Compose >/dev/null
+}
+
 # Opens each template's view in turn (message n is in column n), measures
 # and photographs it; writes one line per view: template, then its layout.
 measure_views() {
@@ -83,6 +103,7 @@ measure_views() {
     e2e_screenshot_window "$dpi-$template" "${TITLE[$template]}" >/dev/null
     e2e_drive close "${TITLE[$template]}" -- wait-gone "${TITLE[$template]}" >/dev/null
   done <"$WORK/messages.tsv" >"$WORK/layout-$dpi.tsv"
+  measure_compose "$dpi" >>"$WORK/layout-$dpi.tsv"
   e2e_drive close main >/dev/null
   e2e_wait_client_exit 20 && e2e_eq "client exit code at $dpi DPI" 0 "$E2E_CLIENT_EXIT"
 }
@@ -95,13 +116,15 @@ e2e_dpi 96
 
 # The judgement, from the measurements alone.
 check_layout() {
-  python3 - "$E2E_SOURCE/res/view_dialogs.rc" "$WORK"/layout-*.tsv <<'EOF'
-import json, re, sys
+  IDD_COMPOSE=$IDD_COMPOSE python3 - "$E2E_SOURCE/res/view_dialogs.rc" "$E2E_SOURCE/res/compose_dialog.rc" \
+    "$WORK"/layout-*.tsv <<'EOF'
+import json, os, re, sys
 
 fonts, current = {}, None
-for line in open(sys.argv[1]):
-    m = re.match(r"(\d+) DIALOGEX", line)
-    if m: current = int(m.group(1))
+named = {"IDD_COMPOSE": int(os.environ["IDD_COMPOSE"])}
+for line in open(sys.argv[1]).readlines() + open(sys.argv[2]).readlines():
+    m = re.match(r"(\w+) DIALOGEX", line)
+    if m: current = named.get(m.group(1)) or int(m.group(1))
     m = re.match(r'FONT \d+, "(.*)"', line)
     if m and current: fonts[current] = m.group(1)
 
@@ -119,7 +142,7 @@ def height(r): return r[3] - r[1]
 def overlap(a, b):
     return min(a[2], b[2]) - max(a[0], b[0]), min(a[3], b[3]) - max(a[1], b[1])
 
-for path in sys.argv[2:]:
+for path in sys.argv[3:]:
     for line in open(path):
         template, text = line.rstrip("\n").split("\t", 1)
         template, layout = int(template), json.loads(text)
@@ -147,7 +170,7 @@ for path in sys.argv[2:]:
                 dx, dy = overlap(a["box"], b["box"])
                 if dx > 0 and dy > 0:
                     fail("%s: the edges of %s and %s overlap by %d px" % (where, name(a), name(b), dx))
-print("measured %d views" % sum(1 for path in sys.argv[2:] for line in open(path)))
+print("measured %d views" % sum(1 for path in sys.argv[3:] for line in open(path)))
 sys.exit(1 if failures else 0)
 EOF
 }

@@ -35,6 +35,7 @@ expected_menu='[
   {"text":"NMEA2000 Port","id":40715,"grayed":false},
   {"text":"BBM to Presentation Port","id":40716,"grayed":false},
   {"text":"BBM to NMEA2000 Port","id":40713,"grayed":false},
+  {"text":"Compose...","id":41300,"grayed":false},
   {"text":"Monitor","id":41100,"grayed":false},
   {"text":"Record...","id":41200,"grayed":false},
   {"text":"Clear Logs","id":40013,"grayed":false},
