@@ -91,6 +91,7 @@ OWN_MMSI=244123456
 SIM7_LOG=$E2E_HOME/sim-com7.log
 SIM9_LOG=$E2E_HOME/sim-com9.log
 RECORDING=$E2E_HOME/run.nmea
+rm -f "$RECORDING"  # the save dialog would ask before replacing it
 rm -f "$E2E_SHOTS"/run-*.png
 
 # The simulators first, so that their links exist when Wine lists the ports.
@@ -245,7 +246,8 @@ e2e_drive menu "$ID_COMPOSE" -- wait-window "$COMPOSE" "#32770" \
   -- select "$COMPOSE" "$IDC_COMPOSE_KIND" "Addressed binary message (message 6, ABM)" \
   -- set-text "$COMPOSE" "$IDC_COMPOSE_MMSI" 211000001 -- set-text "$COMPOSE" "$IDC_COMPOSE_DAC" 1 \
   -- set-text "$COMPOSE" "$IDC_COMPOSE_FI" 40 -- set-text "$COMPOSE" "$IDC_COMPOSE_DATA" "0123 4567 89AB" \
-  -- click "$COMPOSE" "$IDC_COMPOSE_SEND" -- select "$COMPOSE" "$IDC_COMPOSE_KIND" "Met/hydro report (message 8, BBM)" \
+  -- click "$COMPOSE" "$IDC_COMPOSE_SEND" -- sleep 500 \
+  -- select "$COMPOSE" "$IDC_COMPOSE_KIND" "Met/hydro report (message 8, BBM)" \
   -- click "$COMPOSE" "$IDC_COMPOSE_OWN_POSITION" >/dev/null
 # Rows 6, 8, 10, 11 and 13 of the report: wind speed and direction, air
 # temperature, humidity and pressure.
@@ -266,7 +268,7 @@ e2e_drive close "$COMPOSE" -- wait-gone "$COMPOSE" >/dev/null
 
 begin_step "open a position report from the traffic"
 found=
-for slot in $(stored_slots | awk -v vdm="$ID_LOG_VDM" '$2 == vdm { print $1 }' | tail -n 12 | tac); do
+for slot in $(stored_slots | awk '$2 == "VDM" { print $1 }' | tail -n 12 | tac); do
   opened=$(open_column "$slot")
   [ -n "$opened" ] || continue
   for title in "${POSITION_VIEWS[@]}"; do
@@ -302,7 +304,7 @@ more_generic() { [ "$(generic_sent)" -gt "$generic_before" ]; }
 e2e_wait_for 60 more_generic || e2e_die "the simulator sent no message 8 of DAC 200 FI 10 in 60 s"
 sleep 1 # let the client store it
 found=
-for slot in $(stored_slots | awk -v vdm="$ID_LOG_VDM" '$2 == vdm { print $1 }' | tail -n 6 | tac); do
+for slot in $(stored_slots | awk '$2 == "VDM" { print $1 }' | tail -n 6 | tac); do
   opened=$(open_column "$slot")
   [ -n "$opened" ] || continue
   if [ "$opened" = " $GENERIC" ]; then
