@@ -26,8 +26,8 @@ KIND_RAW="Raw binary message (DAC, FI, hex data)"
 # One transponder per way of answering; no traffic, so that the columns of
 # the timeline are the answers and the own ship's reports.
 declare -A SIM_LOG
-for spec in "COM7 0 3" "COM8 1 2" "COM9 4 3" "COM10 none 3"; do
-  read -r port abm bbm <<<"$spec"
+for answers in "COM7 0 3" "COM8 1 2" "COM9 4 3" "COM10 none 3"; do
+  read -r port abm bbm <<<"$answers"
   SIM_LOG[$port]=$E2E_HOME/sim-$port.log
   e2e_sim_port "$port" "${SIM_LOG[$port]}" --own-mmsi "$OWN_MMSI" --rate 0 --ack-delay 300 --abm-ack "$abm" \
     --bbm-ack "$bbm" --verbose
@@ -105,18 +105,18 @@ e2e_eq "air temperature and pressure not available at first" "-1024 511" "${E2E_
 e2e_eq "the unit beside the air temperature" "°C" "$(e2e_cell "${E2E_OUT[2]}" "$(field_id 10 2)")"
 
 actions=(click "$DIALOG" "$IDC_COMPOSE_TIME_NOW")
-for spec in "${FIELDS[@]}"; do
-  IFS='|' read -r row typed _ _ <<<"$spec"
+for field in "${FIELDS[@]}"; do
+  IFS='|' read -r row typed _ _ <<<"$field"
   actions+=(-- set-text "$DIALOG" "$(field_id "$row" 1)" "$typed")
 done
-for spec in "${FIELDS[@]}"; do
-  IFS='|' read -r row _ _ _ <<<"$spec"
+for field in "${FIELDS[@]}"; do
+  IFS='|' read -r row _ _ _ <<<"$field"
   actions+=(-- get-text "$DIALOG" "$(field_id "$row" 4)")
 done
 e2e_drive_lines out "${actions[@]}"
 k=$((1 + ${#FIELDS[@]}))
-for spec in "${FIELDS[@]}"; do
-  IFS='|' read -r row typed raw _ <<<"$spec"
+for field in "${FIELDS[@]}"; do
+  IFS='|' read -r row typed raw _ <<<"$field"
   e2e_eq "raw value of row $row typed \"$typed\"" "$raw" "${out[k]}"
   k=$((k + 1))
 done
@@ -156,8 +156,8 @@ e2e_plot_geometry
 MET=$VIEW_MET_HYDRO_TITLE
 e2e_drive click-at "$(e2e_click_x $(((abk_slot + 49) % 50)))" "$E2E_CLICK_Y" -- wait-window "$MET" -- dump "$MET"
 view=${E2E_OUT[2]}
-for spec in "${FIELDS[@]}"; do
-  IFS='|' read -r row typed raw cell <<<"$spec"
+for field in "${FIELDS[@]}"; do
+  IFS='|' read -r row typed raw cell <<<"$field"
   [ "$cell" = - ] || e2e_eq "view: row $row typed \"$typed\"" "$raw" "$(e2e_cell "$view" "$cell")"
 done
 e2e_eq "view: DAC and FI" "1 31" "$(e2e_cell "$view" "$MET_HYDRO_DAC") $(e2e_cell "$view" "$MET_HYDRO_FI")"
