@@ -143,14 +143,14 @@ rounds() {
   local rounds=$1 menu=$2 dialog=$3 port=$4 round failed=0 started
   for ((round = 0; round < WARM_UP; round++)); do
     reopen_link "$menu" "$dialog" "$port" "round $round" ||
-      e2e_die "$port round $round failed: ${SOAK_OUT[*]} $(tr -d '\r' <"$E2E_HOME/driver.err")"
+      e2e_die "$port round $round failed: $(soak_drive_said)"
   done
   ROUNDS_BEFORE=$(resources)
   started=$SECONDS
   for ((round = WARM_UP; round < rounds; round++)); do
     if ! reopen_link "$menu" "$dialog" "$port" "round $round"; then
       failed=$((failed + 1))
-      e2e_fail "$port round $round: ${SOAK_OUT[*]} $(tr -d '\r' <"$E2E_HOME/driver.err")"
+      e2e_fail "$port round $round: $(soak_drive_said)"
       [ $failed -ge 3 ] && e2e_die "the client no longer reopens $port"
     fi
   done
@@ -222,7 +222,7 @@ e2e_eq "the link stays open on the vanished device" checked "${SOAK_OUT[3]:-}"
 # The device returns on the same path; the user opens the link again.
 e2e_pty_pair COM31
 reopen_link "$ID_NMEA2000_PORT" "$NMEA" COM31 back ||
-  e2e_fail "the link does not open again on the returned device: ${SOAK_OUT[*]} $(tr -d '\r' <"$E2E_HOME/driver.err")"
+  e2e_fail "the link does not open again on the returned device: $(soak_drive_said)"
 e2e_check "a good ABK on the returned device is stored" sent_and_stored COM31 ABK "$SOAK_DIR/ais/00.bin"
 soak_result "device back" "link 2 reopened on the new pseudo-terminal and stores again"
 

@@ -21,6 +21,8 @@
 #   soak_wait_quiet SECS       waits until the recording has not grown for 2 s
 #   soak_drive ACTION...       the driver without ending the test on failure;
 #                              output in SOAK_OUT, status returned
+#   soak_drive_said            the last soak_drive's status, output and errors
+#                              and whether the client runs, as one line
 #   soak_result KEY VALUE      records one figure of the test for the summary
 #   soak_open_monitor          with SOAK_MONITOR=1: opens the sentence monitor
 #                              (it then follows every row for the rest of the
@@ -119,10 +121,18 @@ soak_wait_quiet() {
 }
 
 soak_drive() {
-  timeout "$E2E_STEP_TIMEOUT" wine "$E2E_DRIVER" "$@" >"$E2E_HOME/driver.out" 2>"$E2E_HOME/driver.err"
-  local status=$?
+  e2e_run_driver "$@"
+  SOAK_STATUS=$?
   mapfile -t SOAK_OUT < <(tr -d '\r' <"$E2E_HOME/driver.out")
-  return $status
+  return $SOAK_STATUS
+}
+
+# What the last soak_drive left, for a failure's message: its status, its
+# output and errors, and whether the client still runs.
+soak_drive_said() {
+  local client=running
+  kill -0 "$SOAK_PID" 2>/dev/null || client=ended
+  echo "driver status $SOAK_STATUS, client $client; output: ${SOAK_OUT[*]}; errors: $(tr -d '\r' <"$E2E_HOME/driver.err")"
 }
 
 soak_result() {
