@@ -416,7 +416,7 @@ void ReportUnreadable(const char* path, int error) {
 // it. Other lines (comments) are left alone, since a carriage return there
 // would end the previous sentence a second time. Returns the bytes written.
 long EndSentencesWithCarriageReturn(const uint8_t* in, long count, uint8_t* out) {
-  static bool sentenceOpen = false;  // carries over reads and inputs
+  static bool sentenceOpen = false;  // carries over reads
   long written = 0;
   long at = 0;
   while (at < count) {
@@ -530,9 +530,13 @@ bool DecodeInput(const char* path, const IntakeTarget& target) {
     fflush(stdout);
   }
   CloseInput(fd);
-  // A last line without its line end.
+  // A last line without its line end is ended here, so that its sentence is
+  // evaluated and each input ends where its file does.
+  const auto* lineEnd = reinterpret_cast<const uint8_t*>("\n");
   if (options.link != nullptr)
-    FeedInChunks(target, kept, KeepLinkLines(reinterpret_cast<const uint8_t*>("\n"), 1, kept));
+    FeedInChunks(target, kept, KeepLinkLines(lineEnd, 1, kept));
+  else
+    FeedInChunks(target, lines, EndSentencesWithCarriageReturn(lineEnd, 1, lines));
   return ok;
 }
 

@@ -304,6 +304,15 @@ print(" ".join(json.loads(l)["fate"] for l in sys.stdin))')
 [[ $fates == "fragmentHeld fragmentHeld stored noStartCharacter stored outOfOrder stored" ]] ||
   fail "multiplexed line fates: $fates"
 
+# Each input's last line is evaluated even without its line end: a
+# sentence is stored, a line of text gets its fate, and nothing runs on into
+# the next input.
+frame 'AIVDM,1,1,,A,15M67FC000G?ufbE`FepT@3n00Sa,0' >"$work/unended.nmea"
+printf 'junk' >"$work/junk.nmea"
+fates=$("$tool" --sentences "$work/unended.nmea" "$work/junk.nmea" "$work/unended.nmea" | python3 -c 'import json, sys
+print(" ".join(json.loads(l)["fate"] for l in sys.stdin))')
+[[ $fates == "stored noStartCharacter stored" ]] || fail "inputs without a last line end: $fates"
+
 # --link: a two-port recording whose ports interleave the fragments of
 # their messages decodes, for each port, as that port's lines alone do. Sent
 # lines (d:), lines without a TAG block and a block whose checksum fails
