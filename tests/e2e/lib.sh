@@ -179,7 +179,12 @@ e2e_start_xvfb() {
   E2E_PIDS+=($!)
   e2e_wait_for 20 test -s "$fifo" || e2e_die "Xvfb did not start"
   DISPLAY=:$(head -n 1 "$fifo")
-  export DISPLAY
+  # A bare Xvfb has no resource database, and Xlib then looks for the files
+  # of one (~/.Xdefaults, ~/.Xdefaults-<host>) at every XGetDefault: Wine
+  # asks at every font it selects, hundreds of times a second under load,
+  # which a desktop session (whose database is loaded) never pays. An empty
+  # database stands in for it.
+  export DISPLAY XENVIRONMENT=/dev/null
 }
 
 # Makes the Wine prefix once per build folder and reuses it after.
