@@ -488,6 +488,8 @@ long KeepLinkLines(const uint8_t* in, long count, uint8_t* out) {
   return written;
 }
 
+constexpr long kReadBytes = 1 << 16;
+
 // Feeds bytes to the intake in chunks of --chunk bytes, as a reader thread
 // delivers them.
 void FeedInChunks(const IntakeTarget& target, const uint8_t* bytes, long count) {
@@ -498,13 +500,22 @@ void FeedInChunks(const IntakeTarget& target, const uint8_t* bytes, long count) 
   }
 }
 
-// Feeds one input to the intake (with --link only its port's lines) in
-// chunks, each read's last chunk possibly shorter. Returns false when the
-// input could not be read.
-bool DecodeInput(const char* path, const IntakeTarget& target) {
-  static uint8_t buffer[1 << 16];
-  static uint8_t kept[2 * sizeof buffer + kLinkLineRoom + 2];
+// Feeds bytes as read to the intake: with --link only its port's lines, line
+// ends made whole, in chunks.
+void FeedRead(const IntakeTarget& target, const uint8_t* bytes, long count) {
+  static uint8_t kept[2 * kReadBytes + kLinkLineRoom + 2];
   static uint8_t lines[2 * sizeof kept];
+  if (options.link != nullptr) {
+    count = KeepLinkLines(bytes, count, kept);
+    bytes = kept;
+  }
+  FeedInChunks(target, lines, EndSentencesWithCarriageReturn(bytes, count, lines));
+}
+
+// Feeds one input to the intake, each read's last chunk possibly shorter.
+// Returns false when the input could not be read.
+bool DecodeInput(const char* path, const IntakeTarget& target) {
+  static uint8_t buffer[kReadBytes];
   const int fd = OpenInput(path);
   if (fd < 0) {
     ReportUnreadable(path, errno);
@@ -519,24 +530,14 @@ bool DecodeInput(const char* path, const IntakeTarget& target) {
       break;
     }
     if (got == 0) break;
-    const uint8_t* read = buffer;
-    long size = got;
-    if (options.link != nullptr) {
-      size = KeepLinkLines(buffer, got, kept);
-      read = kept;
-    }
-    FeedInChunks(target, lines, EndSentencesWithCarriageReturn(read, size, lines));
+    FeedRead(target, buffer, got);
     WriteOutput();  // a live stream shows its messages as they come
     fflush(stdout);
   }
   CloseInput(fd);
   // A last line without its line end is ended here, so that its sentence is
   // evaluated and each input ends where its file does.
-  const auto* lineEnd = reinterpret_cast<const uint8_t*>("\n");
-  if (options.link != nullptr)
-    FeedInChunks(target, kept, KeepLinkLines(lineEnd, 1, kept));
-  else
-    FeedInChunks(target, lines, EndSentencesWithCarriageReturn(lineEnd, 1, lines));
+  FeedRead(target, reinterpret_cast<const uint8_t*>("\n"), 1);
   return ok;
 }
 
