@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "app/utf8_text_win32.h"
 #include "monitor/monitor_links.h"
 #include "serial/serial_link_win32.h"
 
@@ -35,7 +36,7 @@ void NameLinkInMenu(void* context, int link, const char* portName) {
   else
     snprintf(name, sizeof name, "%s", kMonitorLinkTraits[link].name);
   wchar_t text[64];
-  if (MultiByteToWideChar(CP_UTF8, 0, name, -1, text, 64) == 0) return;
+  WidenUtf8(name, text, 64);
   MENUITEMINFOW item{};
   item.cbSize = sizeof item;
   item.fMask = MIIM_STRING;

@@ -10,6 +10,7 @@
 
 #include "app/shell_win32.h"
 #include "app/unix_time_win32.h"
+#include "app/utf8_text_win32.h"
 #include "monitor/status_bar_win32.h"
 #include "record/file_sink_win32.h"
 #include "res/resource.h"
@@ -53,7 +54,7 @@ constexpr int kBoxTextRoom = sizeof recordPath + 2 * kRecordReasonRoom;
 
 void ShowUtf8Box(HWND window, const char* text, UINT icon) {
   wchar_t wide[kBoxTextRoom];
-  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, kBoxTextRoom) == 0) wide[0] = 0;
+  WidenUtf8(text, wide, kBoxTextRoom);
   MessageBoxW(window, wide, kRecordCaption, icon);
 }
 

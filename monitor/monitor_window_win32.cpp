@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/shell_win32.h"
+#include "app/utf8_text_win32.h"
 #include "monitor/link_monitor_win32.h"
 #include "monitor/monitor_text.h"
 #include "res/resource.h"
@@ -98,8 +99,7 @@ void ToWide(const char* text, const wchar_t* before, wchar_t* out, int room) {
   wchar_t wide[kMonitorCellRoom + 8];
   const int prefix = lstrlenW(before);
   lstrcpyW(wide, before);
-  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, wide + prefix, static_cast<int>(std::size(wide)) - prefix) == 0)
-    wide[prefix] = 0;
+  WidenUtf8(text, wide + prefix, static_cast<int>(std::size(wide)) - prefix);
   lstrcpynW(out, wide, room);
 }
 
@@ -290,7 +290,7 @@ SIZE TextExtent(HDC dc, const wchar_t* text) {
 
 const wchar_t* ControlText(const MonitorControl& control, wchar_t* room, int roomChars) {
   if (control.link == 0) return control.text;
-  MultiByteToWideChar(CP_UTF8, 0, kMonitorLinkTraits[control.link - 1].name, -1, room, roomChars);
+  WidenUtf8(kMonitorLinkTraits[control.link - 1].name, room, roomChars);
   return room;
 }
 
@@ -374,7 +374,7 @@ void MakeControls(HWND window) {
   SendMessageW(monitor.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
   for (int column = 0; column < kMonitorColumns; ++column) {
     wchar_t title[64];
-    MultiByteToWideChar(CP_UTF8, 0, kMonitorColumnTitles[column], -1, title, 64);
+    WidenUtf8(kMonitorColumnTitles[column], title, 64);
     LVCOLUMNW info{};
     info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     info.pszText = title;

@@ -12,6 +12,7 @@
 
 #include "app/recording_win32.h"
 #include "app/shell_win32.h"
+#include "app/utf8_text_win32.h"
 #include "monitor/link_monitor_win32.h"
 #include "res/resource.h"
 
@@ -145,7 +146,7 @@ void ShowParts(uint32_t parts) {
     else
       lstrcpynA(utf8, linkMonitor.status.parts[part.link - 1].text, sizeof utf8);
     wchar_t text[kStatusTextRoom];
-    if (MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text, kStatusTextRoom) == 0) text[0] = 0;
+    WidenUtf8(utf8, text, kStatusTextRoom);
     SendMessageW(rows[part.row], SB_SETTEXTW, IndexInRow(i), reinterpret_cast<LPARAM>(text));
     SetPartTip(rows[part.row], IndexInRow(i), text);
   }

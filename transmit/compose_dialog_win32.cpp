@@ -15,6 +15,7 @@
 
 #include "app/shell_win32.h"
 #include "app/unix_time_win32.h"
+#include "app/utf8_text_win32.h"
 #include "monitor/monitor_links.h"
 #include "res/resource.h"
 #include "serial/serial_link_win32.h"
@@ -41,19 +42,19 @@ void ReadItemText(HWND dialog, int id, char* out, int room) {
 
 void WriteItemText(HWND dialog, int id, const char* text) {
   wchar_t wide[kTextRoom];
-  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, kTextRoom) == 0) wide[0] = 0;
+  WidenUtf8(text, wide, kTextRoom);
   SetDlgItemTextW(dialog, id, wide);
 }
 
 void ShowProblem(HWND dialog, const wchar_t* caption, const char* text) {
   wchar_t wide[kTextRoom];
-  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, kTextRoom) == 0) wide[0] = 0;
+  WidenUtf8(text, wide, kTextRoom);
   MessageBoxW(dialog, wide, caption, MB_ICONWARNING | MB_OK);
 }
 
 void AddComboItem(HWND dialog, int id, const char* text) {
   wchar_t wide[128];
-  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, 128) == 0) wide[0] = 0;
+  WidenUtf8(text, wide, 128);
   SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
 }
 
@@ -400,7 +401,7 @@ void AddListColumns(HWND list) {
     RECT box{0, 0, kWidths[column], 8};
     MapDialogRect(dialog, &box);
     wchar_t title[64];
-    MultiByteToWideChar(CP_UTF8, 0, kTransmissionColumnTitles[column], -1, title, 64);
+    WidenUtf8(kTransmissionColumnTitles[column], title, 64);
     LVCOLUMNW info{};
     info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     info.pszText = title;
@@ -413,7 +414,7 @@ void AddListColumns(HWND list) {
 
 void SetListCell(HWND list, int row, int column, const char* text) {
   wchar_t wide[kTransmissionCellRoom * 2];
-  MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, kTransmissionCellRoom * 2);
+  WidenUtf8(text, wide, kTransmissionCellRoom * 2);
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.iItem = row;

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include "app/utf8_text_win32.h"
 #include "views/generic_view.h"
 #include "views/message_dialog_win32.h"
 #include "views/view_ids.h"
@@ -15,10 +16,6 @@ namespace {
 
 // A UTF-8 text never takes more UTF-16 units than it has bytes.
 constexpr int kWideText = kGenericValueText;
-
-void ToWide(const char* utf8, wchar_t* out) {
-  if (MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out, kWideText) == 0) out[0] = L'\0';
-}
 
 void AddColumn(HWND list, int index, const wchar_t* heading) {
   LVCOLUMNW column{};
@@ -34,10 +31,10 @@ void AddRow(HWND list, int index, const GenericRow& row) {
   item.mask = LVIF_TEXT;
   item.iItem = index;
   item.pszText = text;
-  ToWide(row.label, text);
+  WidenUtf8(row.label, text, kWideText);
   SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   item.iSubItem = 1;
-  ToWide(row.value, text);
+  WidenUtf8(row.value, text, kWideText);
   SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
@@ -75,7 +72,7 @@ void FillView(HWND dialog) {
   char title[128];
   wchar_t wide[kWideText];
   FormatGenericTitle(decodedMessage, title, sizeof title);
-  ToWide(title, wide);
+  WidenUtf8(title, wide, kWideText);
   SetWindowTextW(dialog, wide);
 
   HWND list = GetDlgItem(dialog, generic_cells::kFields);
